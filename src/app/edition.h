@@ -1,0 +1,22 @@
+// edition.h -- what tells the keyboard and sound-throttle editions apart.
+#pragma once
+
+// Each edition fills one of these, in one file of its own; the shared code only
+// ever reads the edition through `edition`.
+struct Edition {
+    const char* name;
+    float startTurnRate;    // radians per frame from the first frame
+    int   decayStep;        // speed lost per frame with the throttle released
+    int   decayThreshold;   // decay applies only from this speed up
+    void (*downPress)();    // down arrow pressed
+    void (*downRelease)();  // down arrow released
+    void (*keyG)();         // 'g' pressed; nullptr: unbound
+    void (*idle)();         // GLUT idle callback
+    void (*consoleTail)();  // last question of the start-up console; nullptr: none
+};
+
+extern const Edition  kKeyboardEdition;
+extern const Edition* edition;
+
+// Makes `ed` the running edition and resets the game state to its start values.
+void editionSelect(const Edition& ed);

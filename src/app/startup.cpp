@@ -1,0 +1,113 @@
+// startup.cpp -- from the command line to the GLUT main loop, once.
+#include "app/startup.h"
+
+#include <cstdio>
+#include <GL/freeglut.h>
+
+#include "app/config_console.h"
+#include "app/game_state.h"
+#include "flight/controls.h"
+#include "render/frame.h"
+
+// ---- window ----------------------------------------------------------------
+static void startOpenWindow()
+{
+    if (gs.fullScreen) {
+        glutCreateWindow(kStartTitle);
+        glutFullScreen();
+    } else {
+        glutInitWindowSize(kStartWindowSize, kStartWindowSize);
+        glutCreateWindow(kStartTitle);
+    }
+}
+
+void openDisplay()
+{
+    if (gs.gameMode) {
+        glutGameModeString(kStartGameMode);
+        if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE)) {
+            glutEnterGameMode();
+            return;
+        }
+        // Without a window there is nothing to draw into: take the plain window.
+        printf("Game mode %s is not possible on this display, using a %dx%d window.\n",
+               kStartGameMode, kStartWindowSize, kStartWindowSize);
+    }
+    startOpenWindow();
+}
+
+// ---- scene -----------------------------------------------------------------
+void initScene()
+{
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glShadeModel(GL_SMOOTH);
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT,
+           gs.highEndCard && !gs.lowEndPanorama ? GL_NICEST : GL_FASTEST);
+
+    // Set while the modelview is still the identity, so the light rides with the eye.
+    glEnable(GL_LIGHTING);
+    glLightfv(GL_LIGHT0, GL_POSITION, gs.lightPosition);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, gs.lightAmbient);
+    glEnable(GL_LIGHT0);
+
+    glEnable(GL_TEXTURE_2D);
+
+    printf("\n\nLoading Complete!!\n\n");
+}
+
+// ---- reshape ---------------------------------------------------------------
+double reshapeAspect(int width, int height)
+{
+    // The whole-number quotient is what the game has always shown (a 640x480
+    // window gets 1). It is 0 for a tall window and undefined for height 0,
+    // so those get the true ratio, or 1 when there is none.
+    if (width <= 0 || height <= 0)
+        return 1.0;
+    if (width < height)
+        return (double)width / height;
+    return (double)(width / height);
+}
+
+void onReshape(int width, int height)
+{
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(kStartFieldOfView, reshapeAspect(width, height), kStartNearPlane, kStartFarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// ---- entry -----------------------------------------------------------------
+void appRun(int argc, char** argv, const Edition& ed)
+{
+    editionSelect(ed);
+    // Console lines must show as they happen, also when the console is a pipe.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    glutInit(&argc, argv);
+    runConfigConsole();
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    openDisplay();
+
+    glutDisplayFunc(renderFrame);
+    initScene();
+    glutIdleFunc(edition->idle);
+    glutIgnoreKeyRepeat(1);
+    glutKeyboardFunc(onKey);
+    glutSpecialUpFunc(onSpecialKeyUp);
+    glutSpecialFunc(onSpecialKey);
+    glutReshapeFunc(onReshape);
+    glutMainLoop();
+
+    // freeglut's loop only returns when its window is closed by the window
+    // manager; leave as Escape does.
+    ctlReleaseOnExit();
+    exit(kCtlExitStatus);
+}

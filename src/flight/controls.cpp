@@ -1,0 +1,113 @@
+// controls.cpp -- arrow keys, Escape and the viewport and texturing keys.
+#include "flight/controls.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <GL/freeglut.h>
+
+#include "app/edition.h"
+#include "app/game_state.h"
+
+// ---- special keys ----------------------------------------------------------
+void onSpecialKey(int key, int, int)
+{
+    switch (key) {
+    case GLUT_KEY_LEFT:
+        gs.turnRate    = -kCtlTurnRate;
+        gs.turningLeft = true;
+        break;
+    case GLUT_KEY_UP:
+        gs.speed        = kCtlThrottleSpeed;
+        gs.accelerating = true;
+        break;
+    case GLUT_KEY_RIGHT:
+        gs.turnRate     = kCtlTurnRate;
+        gs.turningRight = true;
+        break;
+    case GLUT_KEY_DOWN:
+        edition->downPress();
+        break;
+    default:
+        break;
+    }
+}
+
+void onSpecialKeyUp(int key, int, int)
+{
+    switch (key) {
+    case GLUT_KEY_LEFT:
+        gs.turningLeft = false;
+        gs.turnRate    = 0.0f;
+        break;
+    case GLUT_KEY_UP:
+        gs.accelerating = false;
+        break;
+    case GLUT_KEY_RIGHT:
+        gs.turningRight = false;
+        gs.turnRate     = 0.0f;
+        break;
+    case GLUT_KEY_DOWN:
+        edition->downRelease();
+        break;
+    default:
+        break;
+    }
+}
+
+void ctlBrakePress()
+{
+    gs.brakeLevel -= kCtlBrakeStep;
+    gs.speed = (int)gs.brakeLevel;
+}
+
+void ctlBrakeRelease()
+{
+    gs.speed = 0;
+}
+
+// ---- ASCII keys ------------------------------------------------------------
+void ctlReleaseOnExit()
+{
+    // Only the six sky faces are given back; the rest goes with the process.
+    glDeleteTextures(6, &gs.textureIds[1]);
+}
+
+static void ctlGrowViewport()
+{
+    gs.viewportWidth += kCtlViewportStep;
+    glViewport((int)(gs.viewportWidth / 8), (int)(gs.viewportWidth / 8),
+               (int)gs.viewportWidth, (int)(gs.viewportWidth + 50));
+}
+
+static void ctlShrinkViewport()
+{
+    gs.viewportWidth -= kCtlViewportStep;
+    glViewport(70, 190, 500, 320);
+}
+
+void onKey(unsigned char key, int, int)
+{
+    switch (key) {
+    case 27:
+        ctlReleaseOnExit();
+        exit(kCtlExitStatus);
+    case 'c':
+        ctlGrowViewport();
+        break;
+    case 'v':
+        ctlShrinkViewport();
+        break;
+    case 'e':
+        glEnable(GL_TEXTURE_2D);
+        break;
+    case 't':
+        glDisable(GL_TEXTURE_2D);
+        break;
+    case 'g':
+        if (edition->keyG)
+            edition->keyG();
+        break;
+    default:
+        break;
+    }
+}

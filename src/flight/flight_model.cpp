@@ -1,0 +1,82 @@
+// flight_model.cpp -- turns the controls into the camera's place and aim, once a frame.
+#include "flight/flight_model.h"
+
+#include <cmath>
+#include <GL/glu.h>
+
+#include "app/edition.h"
+#include "app/game_state.h"
+
+// ---- camera ----------------------------------------------------------------
+static void flLoadCamera()
+{
+    glLoadIdentity();
+    gluLookAt(gs.camX, gs.camY, gs.camZ,
+              gs.camX + (double)gs.dirX, gs.camY + (double)gs.dirY, gs.camZ + (double)gs.dirZ,
+              0.0, 1.0, 0.0);
+}
+
+void setHeading(float angle)
+{
+    gs.dirX = (float)std::sin((double)angle);
+    gs.dirZ = (float)-std::cos((double)angle);
+    flLoadCamera();
+}
+
+void moveCamera(int speed)
+{
+    // The step is formed as (speed * direction) * 0.1 in double and the sum is
+    // truncated towards zero, so small steps near the origin are lost.
+    gs.camZ = (int)(gs.camZ + (double)(speed * gs.dirZ) * kFlightStepFactor);
+    gs.camX = (int)(gs.camX + (double)(speed * gs.dirX) * kFlightStepFactor);
+    flLoadCamera();
+}
+
+// ---- per-frame rules -------------------------------------------------------
+static void flUpdateSpeed()
+{
+    // A standing jet stays put: the throttle only starts it through the keys
+    // or the sound, which set the speed outright.
+    if (gs.speed == 0)
+        return;
+
+    if (gs.accelerating) {
+        if (gs.speed > 0 && gs.speed < kFlightAccelCeiling)
+            gs.speed += kFlightAccelStep;
+    } else if (gs.speed >= edition->decayThreshold) {
+        gs.speed -= edition->decayStep;
+    }
+
+    if (gs.speed < 0) {
+        if (gs.speed + kFlightRecoverStep < 0)
+            gs.speed += kFlightRecoverStep;
+        else
+            gs.speed = 0;
+    }
+    moveCamera(gs.speed);
+}
+
+static void flUpdateHeading()
+{
+    if (gs.turnRate != 0.0f) {
+        gs.heading += gs.turnRate;
+        if (gs.turningLeft && gs.bankAngle < kFlightBankLimit)
+            gs.bankAngle += kFlightBankStep;
+        if (gs.turningRight && gs.bankAngle > -kFlightBankLimit)
+            gs.bankAngle -= kFlightBankStep;
+        setHeading(gs.heading);
+        return;
+    }
+
+    // Level out, one step a frame.
+    if (gs.bankAngle > 0.0f)
+        gs.bankAngle -= kFlightBankStep;
+    if (gs.bankAngle < 0.0f)
+        gs.bankAngle += kFlightBankStep;
+}
+
+void updateFlight()
+{
+    flUpdateSpeed();
+    flUpdateHeading();
+}

@@ -1,0 +1,112 @@
+// console_posix.cpp -- console input on POSIX terminals, pipes and files.
+#include "platform/console.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <termios.h>
+#include <unistd.h>
+
+// ---- data ------------------------------------------------------------------
+static FILE*                 conIn = nullptr;
+static struct termios        conSavedMode;
+static volatile sig_atomic_t conRawActive   = 0;
+static bool                  conHandlersSet = false;
+
+static const int conFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+// ---- raw mode --------------------------------------------------------------
+static void conLeaveRaw()
+{
+    if (conRawActive) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &conSavedMode);
+        conRawActive = 0;
+    }
+}
+
+// A signal that ends the program while a key is awaited must not leave the
+// player's terminal without echo: restore it, then die of the same signal.
+static void conOnFatalSignal(int sig)
+{
+    conLeaveRaw();
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+static void conInstallHandlers()
+{
+    if (conHandlersSet)
+        return;
+    conHandlersSet = true;
+    for (int sig : conFatalSignals) {
+        struct sigaction sa = {};
+        sa.sa_handler = conOnFatalSignal;
+        sigemptyset(&sa.sa_mask);
+        sigaction(sig, &sa, nullptr);
+    }
+    atexit(conLeaveRaw);
+}
+
+static bool conEnterRaw()
+{
+    struct termios raw;
+    if (tcgetattr(STDIN_FILENO, &conSavedMode) != 0)
+        return false;
+    conInstallHandlers();
+    raw = conSavedMode;
+    raw.c_lflag &= ~(ICANON | ECHO);  // ISIG stays: Ctrl-C still interrupts
+    raw.c_cc[VMIN]  = 1;
+    raw.c_cc[VTIME] = 0;
+    conRawActive = 1;
+    if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) {
+        conRawActive = 0;
+        return false;
+    }
+    return true;
+}
+
+// ---- reads -----------------------------------------------------------------
+static FILE* conInput()
+{
+    return conIn ? conIn : stdin;
+}
+
+static int conGetc(FILE* in)
+{
+    for (;;) {
+        int c = fgetc(in);
+        if (c != EOF || !ferror(in) || errno != EINTR)
+            return c;
+        clearerr(in);
+    }
+}
+
+int conReadKey()
+{
+    FILE* in = conInput();
+    fflush(stdout);
+
+    bool raw = in == stdin && isatty(STDIN_FILENO) && conEnterRaw();
+    int  c   = conGetc(in);
+    if (raw)
+        conLeaveRaw();
+    return c == EOF ? kConKeyEnd : c;
+}
+
+int conReadInt(int* value)
+{
+    FILE* in = conInput();
+    fflush(stdout);
+
+    int got = fscanf(in, "%d", value) == 1;
+    int c;
+    do
+        c = conGetc(in);
+    while (c != EOF && c != '\n');
+    return got;
+}
+
+void conSetInput(FILE* in)
+{
+    conIn = in;
+}

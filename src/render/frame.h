@@ -1,0 +1,4 @@
+// frame.h -- one call, one frame: step the world once and draw it.
+#pragma once
+
+void renderFrame();
