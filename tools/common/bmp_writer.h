@@ -1,0 +1,38 @@
+// bmp_writer.h -- writes the uncompressed 24-bit bottom-up BMP files the game loads.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+// Pixels are blue, green, red, bottom row first, rows unpadded (the game's
+// loader takes width x 3 bytes a row); biSizeImage holds their exact length.
+inline bool bmpWrite(const char* path, int width, int height, const std::vector<uint8_t>& bgr)
+{
+    if (width <= 0 || height <= 0 || bgr.size() != (size_t)width * height * 3)
+        return false;
+
+    const uint32_t pixelBytes = (uint32_t)bgr.size();
+    const uint32_t offBits    = 14 + 40;
+    uint8_t h[offBits] = {};
+    auto put16 = [&](int at, uint32_t v) { h[at] = v & 0xff; h[at + 1] = (v >> 8) & 0xff; };
+    auto put32 = [&](int at, uint32_t v) { put16(at, v & 0xffff); put16(at + 2, v >> 16); };
+
+    put16(0, 0x4D42);                 // "BM"
+    put32(2, offBits + pixelBytes);   // bfSize
+    put32(10, offBits);               // bfOffBits
+    put32(14, 40);                    // biSize
+    put32(18, (uint32_t)width);
+    put32(22, (uint32_t)height);
+    put16(26, 1);                     // planes
+    put16(28, 24);                    // bits per pixel
+    put32(34, pixelBytes);            // biSizeImage
+    put32(38, 2835);                  // 72 dpi
+    put32(42, 2835);
+
+    FILE* f = fopen(path, "wb");
+    if (!f)
+        return false;
+    bool ok = fwrite(h, 1, offBits, f) == offBits && fwrite(bgr.data(), 1, pixelBytes, f) == pixelBytes;
+    return fclose(f) == 0 && ok;
+}
