@@ -1,0 +1,2 @@
+vortavia_add_test(test_flight_model test_flight_model.cpp)
+vortavia_add_test(test_controls test_controls.cpp)

@@ -1,0 +1,199 @@
+// test_flight_model.cpp -- speed, heading and bank rules, and the camera they load.
+#include <cmath>
+#include <gtest/gtest.h>
+#include <GL/gl.h>
+
+#include "app/edition.h"
+#include "app/game_state.h"
+#include "flight/flight_model.h"
+#include "support/gl_window.h"
+
+// The sound edition's rules differ only in these numbers; the table is
+// built here so the flight rules can be checked without its device code.
+static const Edition kSoundRules = {"sound rules", 0.2f, 50, 50, nullptr, nullptr, nullptr, nullptr, nullptr};
+
+class FlightModel : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        glTestWindow();
+        editionSelect(kKeyboardEdition);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    }
+    void TearDown() override { editionSelect(kKeyboardEdition); }
+
+    static void frames(int n)
+    {
+        for (int i = 0; i < n; i++)
+            updateFlight();
+    }
+};
+
+TEST_F(FlightModel, ThrottleClimbsToTheCeilingAndStays)
+{
+    gs.speed        = 1000;
+    gs.accelerating = true;
+    frames(35);
+    EXPECT_EQ(gs.speed, 8000);
+    frames(5);
+    EXPECT_EQ(gs.speed, 8000);
+
+    gs.speed = 7900;
+    frames(1);
+    EXPECT_EQ(gs.speed, 8100);
+    frames(3);
+    EXPECT_EQ(gs.speed, 8100);
+}
+
+TEST_F(FlightModel, StandingJetIgnoresTheThrottle)
+{
+    gs.accelerating = true;
+    frames(10);
+    EXPECT_EQ(gs.speed, 0);
+    EXPECT_EQ(gs.camX, 0);
+    EXPECT_EQ(gs.camZ, -10500);
+}
+
+TEST_F(FlightModel, KeyboardDecayStopsExactlyFromTheCeiling)
+{
+    gs.speed = 8000;
+    frames(40);
+    EXPECT_EQ(gs.speed, 0);
+    gs.speed = 150;  // below the threshold: creeps on
+    frames(3);
+    EXPECT_EQ(gs.speed, 150);
+}
+
+TEST_F(FlightModel, SoundEditionDecaysByFiftyDownToTheThreshold)
+{
+    editionSelect(kSoundRules);
+    EXPECT_FLOAT_EQ(gs.turnRate, 0.2f);
+    gs.turnRate = 0.0f;
+    gs.speed    = 225;
+    const int expected[] = {175, 125, 75, 25, 25, 25};
+    for (int want : expected) {
+        updateFlight();
+        EXPECT_EQ(gs.speed, want);
+    }
+}
+
+TEST_F(FlightModel, NegativeSpeedRecoversTowardsZero)
+{
+    gs.speed = -333;
+    frames(1);
+    EXPECT_EQ(gs.speed, -133);
+    frames(1);
+    EXPECT_EQ(gs.speed, 0);
+
+    gs.speed        = -150;
+    gs.accelerating = true;  // does not speed up the recovery
+    frames(1);
+    EXPECT_EQ(gs.speed, 0);
+}
+
+TEST_F(FlightModel, StepsTruncateTowardsZero)
+{
+    gs.dirX = 0.75f;
+    gs.dirZ = 0.0f;
+    gs.camX = 100;
+    moveCamera(10);
+    EXPECT_EQ(gs.camX, 100);
+    gs.camX = -100;
+    moveCamera(10);
+    EXPECT_EQ(gs.camX, -99);
+}
+
+TEST_F(FlightModel, DirectionIsZeroUntilTheFirstTurn)
+{
+    gs.speed = 1000;
+    frames(3);
+    EXPECT_EQ(gs.camX, 0);
+    EXPECT_EQ(gs.camZ, -10500);
+    gs.turnRate = 0.15f;
+    frames(1);
+    EXPECT_FLOAT_EQ(gs.dirX, (float)std::sin(0.15));
+    EXPECT_FLOAT_EQ(gs.dirZ, (float)-std::cos(0.15));
+    EXPECT_EQ(gs.dirY, 0.0f);
+    EXPECT_EQ(gs.camY, 80);
+}
+
+TEST_F(FlightModel, BankFollowsTheFlagsInFiveDegreeSteps)
+{
+    gs.turnRate    = -0.15f;
+    gs.turningLeft = true;
+    const float left[] = {5, 10, 15, 20, 20};
+    for (float want : left) {
+        updateFlight();
+        EXPECT_EQ(gs.bankAngle, want);
+    }
+    gs.turningRight = true;  // both held: 20 -> 15, then stays
+    frames(1);
+    EXPECT_EQ(gs.bankAngle, 15.0f);
+    frames(4);
+    EXPECT_EQ(gs.bankAngle, 15.0f);
+
+    gs.turnRate  = 0.0f;
+    gs.bankAngle = -20.0f;
+    frames(1);
+    EXPECT_EQ(gs.bankAngle, -15.0f);
+    frames(3);
+    EXPECT_EQ(gs.bankAngle, 0.0f);
+}
+
+TEST_F(FlightModel, HeadingIsNeverWrapped)
+{
+    gs.turnRate = 0.2f;
+    frames(100);
+    EXPECT_NEAR(gs.heading, 20.0f, 1e-3f);
+}
+
+// ---- what the camera leaves in the GL ---------------------------------------
+static void eyeOf(const double m[16], double x, double y, double z, double out[3])
+{
+    for (int r = 0; r < 3; r++)
+        out[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
+}
+
+TEST_F(FlightModel, SetHeadingLoadsTheLookAtMatrix)
+{
+    gs.camX = 300;
+    setHeading((float)M_PI_2);  // looking along +X
+    double m[16], p[3];
+    glTestMatrix(GL_MODELVIEW_MATRIX, m);
+    eyeOf(m, 300, 80, -10500, p);  // the eye itself
+    EXPECT_NEAR(p[0], 0.0, 1e-2);
+    EXPECT_NEAR(p[1], 0.0, 1e-6);
+    EXPECT_NEAR(p[2], 0.0, 1e-2);
+    eyeOf(m, 310, 80, -10500, p);  // ten units ahead
+    EXPECT_NEAR(p[2], -10.0, 1e-2);
+    eyeOf(m, 300, 90, -10500, p);  // up stays up
+    EXPECT_NEAR(p[1], 10.0, 1e-6);
+}
+
+TEST_F(FlightModel, MoveCameraMovesTheEyeAndReloads)
+{
+    setHeading(0.0f);
+    moveCamera(1000);
+    EXPECT_EQ(gs.camZ, -10600);
+    EXPECT_EQ(gs.camX, 0);
+    double m[16];
+    glTestMatrix(GL_MODELVIEW_MATRIX, m);
+    // Heading 0 is the plain translation by the negated eye.
+    EXPECT_NEAR(m[0], 1.0, 1e-9);
+    EXPECT_NEAR(m[10], 1.0, 1e-9);
+    EXPECT_NEAR(m[13], -80.0, 1e-6);
+    EXPECT_NEAR(m[14], 10600.0, 1e-6);
+}
+
+TEST_F(FlightModel, QuietFrameLeavesTheMatrixAlone)
+{
+    glLoadIdentity();
+    glTranslatef(1, 2, 3);
+    frames(3);
+    double m[16];
+    glTestMatrix(GL_MODELVIEW_MATRIX, m);
+    EXPECT_EQ(m[12], 1.0);
+    EXPECT_EQ(m[13], 2.0);
+    EXPECT_EQ(m[14], 3.0);
+}
