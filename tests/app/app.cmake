@@ -1,0 +1,2 @@
+vortavia_add_test(test_config_console test_config_console.cpp)
+vortavia_add_test(test_startup test_startup.cpp)

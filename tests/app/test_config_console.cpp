@@ -1,0 +1,176 @@
+// test_config_console.cpp -- the start-up dialogue driven by scripted key presses.
+#include <cstring>
+#include <string>
+#include <gtest/gtest.h>
+
+#include "app/config_console.h"
+#include "app/edition.h"
+#include "app/game_state.h"
+#include "platform/console.h"
+
+static const char* const kBanner =
+    "\n\n**************************VORTAVIA 3D DEMO in OpenGL**************************\n";
+static const char* const kPrompt =
+    "Configure the game before you run it for optimal performance\n"
+    "Or press 'x' to skip config\n"
+    "\nAny other key to use the config utility. ";
+static const char* const kMenus =
+    "\n\nTexture Quality: \n"
+    "   1)Low end card\n"
+    "   2)Vodoo2 or higher\n"
+    "   3)Large textures (for good quality on low end cards)\n"
+    "\n\n\nDisplay Mode:\n"
+    "   1)FullScreen\n"
+    "   2)Windowed 400x400\n"
+    "   3)Game Mode 640x480\n"
+    "\n\n\nSky Mode:\n"
+    "   1)High End card panoramic skies\n"
+    "   2)Single Face sky\n"
+    "   3)Low End Card panoramic skies\n"
+    "   4)Auto choose\n";
+static const char* const kLowEnd =
+    "You have chosen low end display settings.\n It is not suitable to load high end skies...\n"
+    " continuing with low end panorama.\n";
+static const char* const kClosing = "\n\n\nOk...Loading the game...\n\n";
+
+struct ConsoleRun {
+    std::string out;
+    long        unread;  // keys the dialogue left in the script
+};
+
+// Runs the dialogue over `keys` and returns what it printed.
+static ConsoleRun runWith(const char* keys)
+{
+    editionSelect(kKeyboardEdition);
+    FILE* in = fmemopen((void*)keys, strlen(keys), "r");
+    conSetInput(in);
+    testing::internal::CaptureStdout();
+    runConfigConsole();
+    ConsoleRun run = {testing::internal::GetCapturedStdout(), 0};
+    conSetInput(nullptr);
+    long at = ftell(in);
+    run.unread = (long)strlen(keys) - at;
+    fclose(in);
+    return run;
+}
+
+struct Combination {
+    const char* keys;
+    bool smallTextures, highEndCard, panoramicSky, lowEndPanorama, fullScreen, gameMode;
+};
+
+// The answer table as scene set-up sees it.
+static const Combination kCombinations[] = {
+    // keys     small  high   pano   lowEnd full   game
+    {"a111k",   true,  false, true,  true,  true,  false},
+    {"a222",    true,  true,  false, false, false, false},
+    {"a231",    true,  true,  true,  false, false, true },
+    {"a234",    true,  true,  true,  false, false, true },
+    {"a213",    true,  false, true,  true,  true,  false},
+    {"a329",    false, false, false, false, false, false},
+    {"a334",    false, false, false, false, false, true },
+    {"a313",    false, false, true,  true,  true,  false},
+    {"a224",    true,  true,  true,  false, false, false},
+    {"a999",    true,  false, false, false, false, false},
+    {"X999",    true,  false, false, false, false, false},
+    {"a12x",    true,  false, false, false, false, false},
+};
+
+TEST(ConfigConsole, AnswerCombinations)
+{
+    for (const Combination& c : kCombinations) {
+        SCOPED_TRACE(c.keys);
+        ConsoleRun run = runWith(c.keys);
+        EXPECT_EQ(run.unread, 0);
+        EXPECT_EQ(gs.smallTextures, c.smallTextures);
+        EXPECT_EQ(gs.highEndCard, c.highEndCard);
+        EXPECT_EQ(gs.panoramicSky, c.panoramicSky);
+        EXPECT_EQ(gs.lowEndPanorama, c.lowEndPanorama);
+        EXPECT_EQ(gs.fullScreen, c.fullScreen);
+        EXPECT_EQ(gs.gameMode, c.gameMode);
+        EXPECT_TRUE(gs.collisionEnabled);
+    }
+}
+
+TEST(ConfigConsole, SkipPrintsNoMenu)
+{
+    ConsoleRun run = runWith("x2");
+    EXPECT_EQ(run.unread, 1);  // nothing read after the 'x'
+    const std::string credit = run.out.substr(strlen(kBanner), run.out.find(kPrompt) - strlen(kBanner));
+    EXPECT_EQ(run.out, std::string(kBanner) + credit + kPrompt + kClosing);
+    ASSERT_GE(credit.size(), 6u);
+    EXPECT_EQ(credit.substr(credit.size() - 5), "\n\n\n\n\n");
+    EXPECT_EQ(credit.find('\n'), credit.size() - 5);  // one line, then four empty ones
+    EXPECT_TRUE(gs.smallTextures);
+    EXPECT_FALSE(gs.panoramicSky);
+}
+
+TEST(ConfigConsole, MenusPrintExactlyTheirTexts)
+{
+    ConsoleRun run = runWith("a222");
+    const size_t menus = run.out.find(kPrompt) + strlen(kPrompt);
+    EXPECT_EQ(run.out.substr(menus), std::string(kMenus) + kClosing);
+    EXPECT_EQ(run.out.find("222"), std::string::npos);  // answers are not echoed
+}
+
+TEST(ConfigConsole, LowEndMessageWaitsForOneKey)
+{
+    ConsoleRun waited = runWith("a121z");
+    EXPECT_EQ(waited.unread, 0);  // the 'z' was taken by the wait
+    EXPECT_NE(waited.out.find(std::string(kMenus) + kLowEnd + kClosing), std::string::npos);
+
+    ConsoleRun direct = runWith("a231z");  // high-end card: no message, no wait
+    EXPECT_EQ(direct.unread, 1);
+    EXPECT_EQ(direct.out.find("low end display"), std::string::npos);
+}
+
+TEST(ConfigConsole, ClosedInputFallsThroughToTheDefaults)
+{
+    ConsoleRun run = runWith("");
+    EXPECT_NE(run.out.find(kClosing), std::string::npos);
+    EXPECT_TRUE(gs.smallTextures);
+    EXPECT_FALSE(gs.highEndCard);
+    EXPECT_FALSE(gs.panoramicSky);
+    EXPECT_FALSE(gs.fullScreen);
+    EXPECT_FALSE(gs.gameMode);
+
+    ConsoleRun cut = runWith("a1");  // ends mid-dialogue, at the low-end wait too
+    EXPECT_NE(cut.out.find(kClosing), std::string::npos);
+    runWith("a111");  // the low-end wait meets the end of input
+    EXPECT_TRUE(gs.lowEndPanorama);
+}
+
+TEST(ConsoleKeys, MultiByteKeysAnswerOnePromptPerCode)
+{
+    // An arrow key sends ESC [ A: three prompts, none of them a valid answer.
+    ConsoleRun run = runWith("a\x1b[A1");
+    EXPECT_EQ(run.unread, 1);
+    EXPECT_TRUE(gs.smallTextures);
+    EXPECT_FALSE(gs.panoramicSky);
+}
+
+TEST(ConsoleKeys, NumberReadDropsTheRestOfTheLine)
+{
+    const char text[] = "12 apples\nk";
+    FILE* in = fmemopen((void*)text, strlen(text), "r");
+    conSetInput(in);
+    int value = 0;
+    EXPECT_EQ(conReadInt(&value), 1);
+    EXPECT_EQ(value, 12);
+    EXPECT_EQ(conReadKey(), 'k');
+    EXPECT_EQ(conReadKey(), kConKeyEnd);
+    EXPECT_EQ(conReadKey(), kConKeyEnd);
+    fclose(in);
+
+    const char bad[] = "two\n7\n";
+    in = fmemopen((void*)bad, strlen(bad), "r");
+    conSetInput(in);
+    value = 5;
+    EXPECT_EQ(conReadInt(&value), 0);
+    EXPECT_EQ(value, 5);
+    EXPECT_EQ(conReadInt(&value), 1);
+    EXPECT_EQ(value, 7);
+    EXPECT_EQ(conReadInt(&value), 0);  // end of input: no hang
+    conSetInput(nullptr);
+    fclose(in);
+}
