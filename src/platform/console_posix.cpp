@@ -83,11 +83,12 @@ static int conGetc(FILE* in)
 
 int conReadKey()
 {
-    FILE* in = conInput();
+    // Raw mode goes on before the prompt shows, so a key typed the moment
+    // the prompt appears is neither echoed nor held back for an Enter.
+    FILE* in  = conInput();
+    bool  raw = in == stdin && isatty(STDIN_FILENO) && conEnterRaw();
     fflush(stdout);
-
-    bool raw = in == stdin && isatty(STDIN_FILENO) && conEnterRaw();
-    int  c   = conGetc(in);
+    int c = conGetc(in);
     if (raw)
         conLeaveRaw();
     return c == EOF ? kConKeyEnd : c;

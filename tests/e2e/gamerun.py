@@ -1,0 +1,151 @@
+"""gamerun.py -- runs a built VORTAVIA 3D program for end-to-end tests.
+
+The console is a pseudo-terminal (as a player's would be) or a pipe, and keys
+reach the window through xdotool's XTEST events, aimed by moving the pointer
+into the window (with no window manager, focus follows the pointer).
+"""
+import os
+import pty
+import select
+import subprocess
+import threading
+import time
+
+
+def fail(message):
+    raise SystemExit("FAIL: " + message)
+
+
+class Game:
+    """One running program with its console output collected as it comes."""
+
+    def __init__(self, argv, cwd, env=None, use_pty=True):
+        self.output = b""
+        self.lock = threading.Lock()
+        full_env = dict(os.environ)
+        full_env.update(env or {})
+        if use_pty:
+            self.master, slave = pty.openpty()
+            self.proc = subprocess.Popen(argv, cwd=cwd, env=full_env, stdin=slave,
+                                         stdout=slave, stderr=slave,
+                                         start_new_session=True)
+            os.close(slave)
+            self.stdin_fd = self.master
+        else:
+            self.master = None
+            self.proc = subprocess.Popen(argv, cwd=cwd, env=full_env, stdin=subprocess.PIPE,
+                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                         start_new_session=True)
+            self.stdin_fd = self.proc.stdin.fileno()
+        out_fd = self.master if use_pty else self.proc.stdout.fileno()
+        self.reader = threading.Thread(target=self._read, args=(out_fd,), daemon=True)
+        self.reader.start()
+        self.window = None
+
+    def _read(self, fd):
+        while True:
+            try:
+                ready, _, _ = select.select([fd], [], [], 0.2)
+                if not ready:
+                    if self.proc.poll() is not None:
+                        return
+                    continue
+                chunk = os.read(fd, 65536)
+            except OSError:
+                return
+            if not chunk:
+                return
+            with self.lock:
+                self.output += chunk
+
+    def text(self):
+        with self.lock:
+            return self.output.decode("latin-1")
+
+    def wait_for(self, needle, timeout=20.0):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if needle in self.text():
+                return
+            if self.proc.poll() is not None:
+                time.sleep(0.3)
+                if needle in self.text():
+                    return
+                fail("program ended (status %s) before printing %r; output:\n%s"
+                     % (self.proc.returncode, needle, self.text()))
+            time.sleep(0.05)
+        fail("no %r within %.0f s; output:\n%s" % (needle, timeout, self.text()))
+
+    def send(self, data):
+        os.write(self.stdin_fd, data)
+
+    def close_input(self):
+        if self.master is None:
+            self.proc.stdin.close()
+
+    def find_window(self, timeout=20.0):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^VORTAVIA 3D$"],
+                                   capture_output=True, text=True)
+            ids = found.stdout.split()
+            if ids:
+                self.window = ids[-1]
+                return self.window
+            if self.proc.poll() is not None:
+                fail("program ended before its window appeared; output:\n" + self.text())
+            time.sleep(0.2)
+        fail("no window titled VORTAVIA 3D; output:\n" + self.text())
+
+    def geometry(self):
+        shown = subprocess.run(["xdotool", "getwindowgeometry", "--shell", self.window],
+                               capture_output=True, text=True, check=True).stdout
+        fields = dict(line.split("=", 1) for line in shown.split())
+        return int(fields["WIDTH"]), int(fields["HEIGHT"])
+
+    def _aim(self):
+        subprocess.run(["xdotool", "mousemove", "--window", self.window, "20", "20"], check=True)
+
+    def key(self, name):
+        self._aim()
+        subprocess.run(["xdotool", "key", name], check=True)
+
+    def key_down(self, name):
+        self._aim()
+        subprocess.run(["xdotool", "keydown", name], check=True)
+
+    def key_up(self, name):
+        self._aim()
+        subprocess.run(["xdotool", "keyup", name], check=True)
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-window", self.window, path], check=True,
+                       capture_output=True)
+
+    def wait_exit(self, timeout=15.0):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.kill()
+            fail("program did not end; output:\n" + self.text())
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+def image_mean(path):
+    """Mean brightness 0..1 of an image."""
+    out = subprocess.run(["convert", path, "-colorspace", "Gray", "-format", "%[fx:mean]", "info:"],
+                         capture_output=True, text=True, check=True).stdout
+    return float(out)
+
+
+def images_differ(a, b):
+    """Fraction of pixels that differ between two same-sized images."""
+    res = subprocess.run(["compare", "-metric", "AE", a, b, "null:"], capture_output=True, text=True)
+    count = float(res.stderr.split()[0]) if res.stderr else 0.0
+    w, h = map(int, subprocess.run(["identify", "-format", "%w %h", a], capture_output=True,
+                                   text=True, check=True).stdout.split())
+    return count / (w * h)

@@ -1,0 +1,1 @@
+vortavia_add_e2e(e2e_keyboard test_keyboard.py)
