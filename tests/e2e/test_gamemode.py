@@ -1,0 +1,84 @@
+"""test_gamemode.py -- game mode entered for real on a 16-bit dummy X server.
+
+Starts its own Xorg with the dummy video driver (depth 16, a 640x480 mode),
+where "640x480:16" is possible, so the game must take game mode and not the
+fallback window that an Xvfb display gets.
+"""
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from gamerun import Game, fail  # noqa: E402
+
+CONF = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data", "xorg-dummy-16bit.conf")
+
+
+def start_xorg(work):
+    read_fd, write_fd = os.pipe()
+    log = os.path.join(work, "xorg.log")
+    server = subprocess.Popen(["Xorg", "-noreset", "-nolisten", "tcp", "-config", CONF,
+                               "-logfile", log, "-displayfd", str(write_fd)],
+                              pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, start_new_session=True)
+    os.close(write_fd)
+    number = b""
+    deadline = time.time() + 20
+    while time.time() < deadline and not number.endswith(b"\n"):
+        chunk = os.read(read_fd, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_fd)
+    if not number.strip():
+        server.kill()
+        log_text = open(log).read() if os.path.exists(log) else "(no log)"
+        fail("Xorg with the dummy driver did not start:\n" + log_text[-3000:])
+    return server, ":" + number.decode().strip()
+
+
+def windows_named(display, name):
+    found = subprocess.run(["xdotool", "search", "--name", name], capture_output=True, text=True,
+                           env=dict(os.environ, DISPLAY=display))
+    return found.stdout.split()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game-dir", required=True)
+    args = parser.parse_args()
+    with tempfile.TemporaryDirectory() as work:
+        server, display = start_xorg(work)
+        os.environ["DISPLAY"] = display
+        game = None
+        try:
+            game = Game(["./vortavia"], cwd=args.game_dir, env={"DISPLAY": display})
+            game.wait_for("Any other key to use the config utility. ")
+            game.send(b"a132")
+            game.wait_for("Loading Complete!!")
+            if "not possible" in game.text():
+                fail("game mode was refused on the 16-bit server:\n" + game.text())
+            if windows_named(display, "^VORTAVIA 3D$"):
+                fail("a titled window was opened instead of game mode")
+            ids = windows_named(display, "^FREEGLUT$")
+            if not ids:
+                fail("no game mode window")
+            game.window = ids[-1]
+            time.sleep(0.5)
+            game.key("Escape")
+            status = game.wait_exit()
+            if status != 1:
+                fail("Escape in game mode ended with %s, not 1" % status)
+        finally:
+            if game:
+                game.kill()
+            server.terminate()
+            server.wait(10)
+    print("ok: game mode 640x480:16 entered on the 16-bit dummy server, Escape -> 1")
+
+
+if __name__ == "__main__":
+    main()

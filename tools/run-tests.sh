@@ -1,0 +1,35 @@
+#!/bin/sh
+# run-tests.sh -- builds the game and runs every test headless on an X server of its own.
+set -eu
+cd "$(dirname "$0")/.."
+jobs=$(nproc 2>/dev/null || echo 2)
+
+# The tests need a display; one Xvfb for the whole run, on a free number.
+xvfb_pid=""
+cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
+trap cleanup EXIT INT TERM
+start_xvfb() {
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    read -r number <"$fifo"
+    rm -f "$fifo"
+    export DISPLAY=":$number"
+}
+
+# build_and_test NAME CMAKE-ARGS... -- CTEST-ARGS...
+build_and_test() {
+    dir=$1; shift
+    cmake_args=""
+    while [ "$1" != "--" ]; do cmake_args="$cmake_args $1"; shift; done
+    shift
+    echo "=== $dir: configure and build"
+    cmake -S . -B "$dir" -DBUILD_TESTING=ON $cmake_args >/dev/null
+    cmake --build "$dir" -j "$jobs"
+    echo "=== $dir: tests"
+    (cd "$dir" && ctest --output-on-failure "$@")
+}
+
+start_xvfb
+build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo --
