@@ -1,0 +1,181 @@
+#!/usr/bin/env python3
+"""run_benchmarks.py -- measures the game from outside and prints one table (Markdown).
+
+Usage: bench/run_benchmarks.py [--build build] [--seconds 10]
+
+- Frame rate of the real `vortavia` in the 400x400 window and full screen on
+  a 1024x768 Xvfb, counted by an LD_PRELOAD probe on glXSwapBuffers, against
+  an empty clear-and-swap GLUT loop on the same server in the same run.
+- Start-up to the first frame with the console skipped, and peak resident
+  memory.
+- The share of the frame's instructions spent in the game's own code, from
+  callgrind over a steady flight.
+- The per-frame CPU work outside GL, from the Google Benchmark programs.
+"""
+import argparse
+import os
+import platform
+import re
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
+from gamerun import Game  # noqa: E402
+
+
+def start_xvfb(width, height):
+    read_fd, write_fd = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
+                               "%dx%dx24" % (width, height), "-nolisten", "tcp"],
+                              pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    number = os.read(read_fd, 16).decode().strip()
+    os.close(read_fd)
+    os.environ["DISPLAY"] = ":" + number
+    return server
+
+
+def probe_run(argv, cwd, answers, seconds, probe, keys=(), exit_after_first=False):
+    """Runs one program with the swap probe and returns its report as a dict."""
+    out = tempfile.mktemp(prefix="swaps-")
+    env = {"LD_PRELOAD": probe, "SWAP_COUNTER_OUT": out}
+    if exit_after_first:
+        env["SWAP_COUNTER_EXIT_AFTER_FIRST"] = "1"
+    game = Game(argv, cwd=cwd, env=env, use_pty=False)
+    game.send(answers)
+    game.close_input()
+    if exit_after_first:
+        game.wait_exit(60)
+    else:
+        game.find_window(60)
+        for key in keys:
+            game.key_down(key)
+        time.sleep(seconds)
+        for key in keys:
+            game.key_up(key)
+        game.key("Escape")
+        game.wait_exit(60)
+    with open(out) as f:
+        line = f.read().strip().splitlines()[-1]
+    os.unlink(out)
+    return {k: float(v) for k, v in (field.split("=") for field in line.split())}
+
+
+def fps(report):
+    return (report["frames"] - 1) * 1000.0 / report["span_ms"] if report["span_ms"] > 0 else 0.0
+
+
+def frame_rates(build, game_dir, probe, seconds):
+    rows = []
+    empty = os.path.join(build, "bench", "empty_loop")
+    cases = [("400x400 window", b"x", []), ("full screen 1024x768", b"a112", ["--full-screen"])]
+    for label, answers, empty_args in cases:
+        game = probe_run(["./vortavia"], game_dir, answers, seconds, probe, keys=("Right",))
+        base = probe_run([empty] + empty_args, game_dir, b"", seconds, probe)
+        rows.append((label, fps(game), fps(base), game["peak_rss_kb"]))
+    return rows
+
+
+def start_up(game_dir, probe, runs=5):
+    times = [probe_run(["./vortavia"], game_dir, b"x", 0, probe, exit_after_first=True)["first_frame_ms"]
+             for _ in range(runs)]
+    return statistics.median(times)
+
+
+def own_share(game_dir, seconds):
+    """Instructions in the game's own binary over all, from callgrind, over a steady flight."""
+    out = tempfile.mktemp(prefix="callgrind-")
+    argv = ["valgrind", "--tool=callgrind", "--instr-atstart=no", "--callgrind-out-file=" + out,
+            "./vortavia"]
+    # One rasteriser thread keeps valgrind's serialised run short.
+    game = Game(argv, cwd=game_dir, env={"LP_NUM_THREADS": "0"}, use_pty=False)
+    game.send(b"x")
+    game.close_input()
+    game.find_window(300)
+    for key in ("Up", "Right"):
+        game.key_down(key)
+    time.sleep(2)  # set-up done and the jet under way before counting starts
+    subprocess.run(["callgrind_control", "--instr=on", str(game.proc.pid)], check=True,
+                   stdout=subprocess.DEVNULL)
+    time.sleep(seconds)
+    game.key("Escape")
+    game.wait_exit(300)
+    annotated = subprocess.run(["callgrind_annotate", "--inclusive=no", "--threshold=100", out],
+                               capture_output=True, text=True, check=True).stdout
+    os.unlink(out)
+    total, own = 0, 0
+    for line in annotated.splitlines():
+        m = re.match(r"\s*([\d,]+)\s+\(\s*[\d.]+%\)\s+(.*)\[(.*)\]\s*$", line)
+        if not m:
+            t = re.match(r"\s*([\d,]+)\s+\(100.0%\)\s+PROGRAM TOTALS", line)
+            if t:
+                total = int(t.group(1).replace(",", ""))
+            continue
+        if os.path.basename(m.group(3)) == "vortavia":
+            own += int(m.group(1).replace(",", ""))
+    return own, total
+
+
+def google_benchmarks(build):
+    rows = []
+    bench_dir = os.path.join(build, "bench")
+    for name in sorted(os.listdir(bench_dir)):
+        path = os.path.join(bench_dir, name)
+        if not name.startswith("bench_") or not os.access(path, os.X_OK) or os.path.isdir(path):
+            continue
+        out = subprocess.run([path, "--benchmark_format=csv"], capture_output=True, text=True).stdout
+        for line in out.splitlines():
+            if line.startswith('"') and not line.startswith('"name"'):
+                cols = line.split(",")
+                rows.append((cols[0].strip('"'), float(cols[3]), cols[4]))
+    return rows
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default=os.path.join(HERE, "..", "build"))
+    parser.add_argument("--seconds", type=float, default=10.0)
+    parser.add_argument("--callgrind-seconds", type=float, default=20.0)
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    game_dir = os.path.join(build, "game")
+    probe = os.path.join(build, "bench", "libswap_counter.so")
+    subprocess.run(["cmake", "--build", build, "-j2"], check=True, stdout=subprocess.DEVNULL)
+
+    server = start_xvfb(1024, 768)
+    try:
+        rates = frame_rates(build, game_dir, probe, args.seconds)
+        first = start_up(game_dir, probe)
+        own, total = own_share(game_dir, args.callgrind_seconds)
+    finally:
+        server.terminate()
+    cpu = google_benchmarks(build)
+
+    cpu_name = "?"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                cpu_name = line.split(":", 1)[1].strip()
+                break
+    print("Measured %s on %s, %d cores, %s, Mesa llvmpipe under Xvfb.\n"
+          % (time.strftime("%Y-%m-%d"), cpu_name, os.cpu_count(), platform.platform()))
+    print("| Measure | Value | Target |")
+    print("|---|---|---|")
+    for label, game_fps, base_fps, rss in rates:
+        print("| frame rate, %s | %.1f fps (empty GLUT loop %.1f fps, ratio %.3f) | - |"
+              % (label, game_fps, base_fps, game_fps / base_fps if base_fps else 0))
+    print("| start-up to first frame, console skipped | %.0f ms (median of 5) | <= 150 ms |" % first)
+    print("| peak resident memory, 400x400 window | %.0f MiB | - |" % (rates[0][3] / 1024))
+    print("| game's own code, share of instructions in a steady flight | %.3f %% (%d of %d) | <= 2 %% |"
+          % (100.0 * own / total if total else 0, own, total))
+    for name, t, unit in cpu:
+        print("| CPU per frame: %s | %.1f %s | - |" % (name, t, unit))
+
+
+if __name__ == "__main__":
+    main()
