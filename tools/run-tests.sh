@@ -46,3 +46,27 @@ dri=$(find /usr/lib -name swrast_dri.so -path '*/dri/*' 2>/dev/null | head -n 1)
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     build_and_test build-asan -DCMAKE_BUILD_TYPE=Debug -DVORTAVIA_SANITIZE=address,undefined --
 )
+
+# Fuzzing: each target for a bounded time from its generated seeds; any
+# finding fails the run and leaves its input in build-fuzz/findings.
+echo "=== build-fuzz: configure and build"
+cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DVORTAVIA_FUZZ=ON \
+    -DVORTAVIA_SANITIZE=address,undefined,fuzzer-no-link >/dev/null
+cmake --build build-fuzz -j "$jobs"
+mkdir -p build-fuzz/findings
+for target in bmp collision; do
+    echo "=== fuzz_$target: 30 s"
+    corpus=build-fuzz/corpus/$target
+    mkdir -p "$corpus"
+    cp -n build-fuzz/fuzz/seeds/$target/* "$corpus"/ 2>/dev/null || true
+    log=build-fuzz/fuzz_$target.log
+    if ! ./build-fuzz/fuzz/fuzz_$target -max_total_time=30 -timeout=10 -rss_limit_mb=2048 \
+            -print_final_stats=1 -artifact_prefix=build-fuzz/findings/$target- "$corpus" >"$log" 2>&1; then
+        tail -n 60 "$log"
+        echo "fuzz_$target found a fault; its input is in build-fuzz/findings/"
+        exit 1
+    fi
+    tail -n 8 "$log"
+done
+echo "=== all stages passed"

@@ -1,0 +1,91 @@
+// make_seeds.cpp -- writes the fuzzers' seed corpora: small valid and nearly valid inputs.
+// Usage: make_seeds <bmp-corpus-dir> <collision-corpus-dir>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "../tools/common/bmp_writer.h"
+
+static void msWriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    if (f) {
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+    }
+}
+
+static std::vector<uint8_t> msReadBytes(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    int c;
+    while ((c = fgetc(f)) != EOF)
+        bytes.push_back((uint8_t)c);
+    fclose(f);
+    return bytes;
+}
+
+static void msBmpSeeds(const std::string& dir)
+{
+    const int sizes[][2] = {{1, 1}, {2, 2}, {5, 3}, {16, 8}};
+    int n = 0;
+    for (const auto& wh : sizes) {
+        std::vector<uint8_t> px((size_t)wh[0] * wh[1] * 3);
+        for (size_t i = 0; i < px.size(); i++)
+            px[i] = (uint8_t)(i * 37);
+        bmpWrite((dir + "/valid" + std::to_string(n++) + ".bmp").c_str(), wh[0], wh[1], px);
+    }
+
+    // Variants of one file: size left to be computed, a colour table, a
+    // negative height, a header cut short.
+    std::vector<uint8_t> base = msReadBytes(dir + "/valid2.bmp");
+    if (base.size() < 54)
+        return;
+    std::vector<uint8_t> computed = base;
+    computed[34] = computed[35] = computed[36] = computed[37] = 0;
+    msWriteBytes(dir + "/computed-size.bmp", computed);
+
+    std::vector<uint8_t> table(base.begin(), base.begin() + 54);
+    table.insert(table.end(), 16, 0xAA);
+    table.insert(table.end(), base.begin() + 54, base.end());
+    table[10] = 54 + 16;
+    msWriteBytes(dir + "/colour-table.bmp", table);
+
+    std::vector<uint8_t> topDown = base;
+    topDown[22] = 0xFD; topDown[23] = topDown[24] = topDown[25] = 0xFF;  // height -3
+    msWriteBytes(dir + "/top-down.bmp", topDown);
+
+    msWriteBytes(dir + "/cut.bmp", std::vector<uint8_t>(base.begin(), base.begin() + 30));
+}
+
+static void msCollisionSeeds(const std::string& dir)
+{
+    // What goes into arrx.txt and arrz.txt; the fuzz target cuts at the NUL.
+    static const char* const seeds[][2] = {
+        {"0 100 -200\n300",          "5 6 7 8"},
+        {"1\t2\n\n3   4",           "-1 -2 -3"},
+        {"+12 -0 007 x 9",           "40 50"},
+        {"",                         ""},
+        {"2147483647 -2147483648",   "-2147483648 2147483647"},
+    };
+    int n = 0;
+    for (const auto& seed : seeds) {
+        std::string text = std::string(seed[0]) + '\0' + seed[1];
+        msWriteBytes(dir + "/seed" + std::to_string(n++) + ".txt",
+                     std::vector<uint8_t>(text.begin(), text.end()));
+    }
+}
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        fprintf(stderr, "usage: %s <bmp-corpus-dir> <collision-corpus-dir>\n", argv[0]);
+        return 2;
+    }
+    msBmpSeeds(argv[1]);
+    msCollisionSeeds(argv[2]);
+    return 0;
+}
