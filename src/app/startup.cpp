@@ -6,8 +6,11 @@
 
 #include "app/config_console.h"
 #include "app/game_state.h"
+#include "assets/texture_table.h"
 #include "flight/controls.h"
+#include "render/cockpit.h"
 #include "render/frame.h"
+#include "render/sky.h"
 
 // ---- window ----------------------------------------------------------------
 static void startOpenWindow()
@@ -57,6 +60,14 @@ void initScene()
     glEnable(GL_LIGHT0);
 
     glEnable(GL_TEXTURE_2D);
+
+    // Textures before any list: a list keeps the texture names it was compiled with.
+    loadTextureTable();
+    if (gs.panoramicSky)
+        buildSkybox();
+    else
+        buildSingleSky();
+    buildCockpitOverlay();
 
     printf("\n\nLoading Complete!!\n\n");
 }

@@ -5,6 +5,32 @@
 
 #include "app/game_state.h"
 #include "flight/flight_model.h"
+#include "render/cockpit.h"
+#include "render/hud.h"
+
+// The cube stands in the world, unlit; on a low-end card only it gets the
+// nicer perspective correction.
+static void frameSkyCube()
+{
+    glDisable(GL_LIGHTING);
+        if (gs.lowEndPanorama)
+            glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+        glPushMatrix();
+            glCallList(gs.skyboxList);
+        glPopMatrix();
+        if (gs.lowEndPanorama)
+            glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+    glEnable(GL_LIGHTING);
+}
+
+// The single sky hangs in eye space: it never turns or moves with the jet.
+static void frameSingleSky()
+{
+    glPushMatrix();
+        glLoadIdentity();
+        glCallList(gs.singleSkyList);
+    glPopMatrix();
+}
 
 void renderFrame()
 {
@@ -12,5 +38,12 @@ void renderFrame()
 
     updateFlight();
 
+    if (gs.panoramicSky)
+        frameSkyCube();
+    else
+        frameSingleSky();
+    drawHud();
+
+    drawCockpitOverlay();
     glutSwapBuffers();
 }
