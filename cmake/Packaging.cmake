@@ -1,0 +1,120 @@
+# Packaging.cmake -- install rules (programs, data, launchers, manual page, menu entries) and the Debian package.
+#
+# The programs read their files from the working directory, so the installed
+# tree keeps the data in one folder and each launcher changes into it first.
+# Layout under the prefix, after Debian's games conventions:
+#   games/vortavia, games/vortavia-sound      the launchers
+#   lib/games/vortavia/                       the programs (architecture-dependent)
+#   share/games/vortavia/                     every data file, large/ included
+include(GNUInstallDirs)
+
+set(VORTAVIA_INSTALL_GAMESDIR "games" CACHE STRING
+    "Launchers, relative to the install prefix")
+set(VORTAVIA_INSTALL_PROGRAMDIR "lib/games/vortavia" CACHE STRING
+    "The two programs, relative to the install prefix")
+set(VORTAVIA_INSTALL_DATADIR "share/games/vortavia" CACHE STRING
+    "The data folder the programs run in, relative to the install prefix")
+foreach(dir VORTAVIA_INSTALL_GAMESDIR VORTAVIA_INSTALL_PROGRAMDIR VORTAVIA_INSTALL_DATADIR)
+  if(IS_ABSOLUTE "${${dir}}")
+    # The launchers find the other folders from their own place.
+    message(FATAL_ERROR "${dir} must be relative to the install prefix, not ${${dir}}")
+  endif()
+endforeach()
+
+# Relative paths from the launchers' folder, whatever the prefix turns out to be
+# (cmake --install --prefix, DESTDIR, or the package's /usr).
+file(RELATIVE_PATH VORTAVIA_REL_DATA
+     /prefix/${VORTAVIA_INSTALL_GAMESDIR} /prefix/${VORTAVIA_INSTALL_DATADIR})
+file(RELATIVE_PATH VORTAVIA_REL_PROGRAMS
+     /prefix/${VORTAVIA_INSTALL_GAMESDIR} /prefix/${VORTAVIA_INSTALL_PROGRAMDIR})
+
+set(pkg_src ${CMAKE_CURRENT_LIST_DIR}/../packaging)
+set(pkg_out ${CMAKE_BINARY_DIR}/packaging)
+file(MAKE_DIRECTORY ${pkg_out})
+
+# ---- programs and launchers --------------------------------------------------
+# pkg_add_edition(TARGET LAUNCHER): the program, its launcher and its menu entry.
+function(pkg_add_edition target launcher)
+  install(TARGETS ${target} RUNTIME DESTINATION ${VORTAVIA_INSTALL_PROGRAMDIR})
+  set(VORTAVIA_LAUNCHER ${launcher})
+  set(VORTAVIA_PROGRAM ${target})
+  configure_file(${pkg_src}/launcher.sh.in ${pkg_out}/${launcher} @ONLY)
+  install(PROGRAMS ${pkg_out}/${launcher} DESTINATION ${VORTAVIA_INSTALL_GAMESDIR})
+  install(FILES ${pkg_src}/${launcher}.desktop
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+endfunction()
+
+pkg_add_edition(vortavia vortavia)
+if(TARGET vortavia_sound)
+  pkg_add_edition(vortavia_sound vortavia-sound)
+endif()
+
+# ---- data ---------------------------------------------------------------------
+# Whatever the generators have put into the game folder by install time.
+install(DIRECTORY ${VORTAVIA_GAME_DIR}/
+        DESTINATION ${VORTAVIA_INSTALL_DATADIR}
+        FILES_MATCHING PATTERN "*.bmp" PATTERN "*.txt"
+        PATTERN "CMakeFiles" EXCLUDE)
+
+# ---- manual page and icon -----------------------------------------------------
+# Installed compressed, as Debian wants it; -n keeps the archive free of a
+# name and a time stamp, so rebuilding gives the same bytes.
+set(pkg_man ${pkg_src}/vortavia.6)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${pkg_man})
+find_program(VORTAVIA_GZIP gzip)
+set(pkg_mandir ${CMAKE_INSTALL_MANDIR}/man6)
+if(VORTAVIA_GZIP)
+  execute_process(COMMAND ${VORTAVIA_GZIP} -9 -n -c
+                  INPUT_FILE ${pkg_man} OUTPUT_FILE ${pkg_out}/vortavia.6.gz)
+  install(FILES ${pkg_out}/vortavia.6.gz DESTINATION ${pkg_mandir})
+  set(pkg_man_suffix .gz)
+else()
+  install(FILES ${pkg_man} DESTINATION ${pkg_mandir})
+  set(pkg_man_suffix "")
+endif()
+if(TARGET vortavia_sound)
+  # One page tells both editions; the second name is a link to it.
+  file(CREATE_LINK vortavia.6${pkg_man_suffix} ${pkg_out}/vortavia-sound.6${pkg_man_suffix} SYMBOLIC)
+  install(FILES ${pkg_out}/vortavia-sound.6${pkg_man_suffix} DESTINATION ${pkg_mandir})
+endif()
+install(FILES ${pkg_src}/vortavia.xpm DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/pixmaps)
+
+# ---- Debian package (cpack -G DEB) ---------------------------------------------
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vortavia)
+set(CPACK_PACKAGE_VENDOR "VORTAVIA 3D team")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small real-time 3D flight demo in OpenGL")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "VORTAVIA 3D team")
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# CPack puts the summary first and indents the rest as Debian wants it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "VORTAVIA 3D flies a jet over a textured canyon under a sky, in
+fixed-function OpenGL with GLU and freeglut. A cockpit image of the jet
+tilts as it banks, a text line shows the frame rate and the speed, and
+the canyon walls bounce the jet back.
+
+A short console dialogue chooses the texture quality, the display mode
+and the sky before the window opens. Two editions are included:
+vortavia, steered and throttled with the arrow keys, and vortavia-sound,
+whose throttle is the level of the sound captured from the microphone.")
+find_program(VORTAVIA_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(VORTAVIA_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  # Without dpkg-dev, the libraries the programs link, by their Debian 12 names.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "libc6, libstdc++6, libgcc-s1, libglut3.12, libglu1-mesa | libglu1, libgl1")
+  if(TARGET vortavia_sound)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libasound2")
+  endif()
+endif()
+
+# Build trees and the repository's history stay out of a source package.
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/" "/__pycache__/")
+include(CPack)
