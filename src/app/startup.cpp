@@ -6,7 +6,9 @@
 
 #include "app/config_console.h"
 #include "app/game_state.h"
+#include "assets/terrain.h"
 #include "assets/texture_table.h"
+#include "flight/collision.h"
 #include "flight/controls.h"
 #include "render/cockpit.h"
 #include "render/frame.h"
@@ -61,12 +63,19 @@ void initScene()
 
     glEnable(GL_TEXTURE_2D);
 
+    if (gs.collisionEnabled) {
+        printf("Loading Collision Data...");
+        loadCollisionField();
+        printf("Done!\n");
+    }
+
     // Textures before any list: a list keeps the texture names it was compiled with.
     loadTextureTable();
     if (gs.panoramicSky)
         buildSkybox();
     else
         buildSingleSky();
+    buildTerrainList();
     buildCockpitOverlay();
 
     printf("\n\nLoading Complete!!\n\n");

@@ -4,6 +4,7 @@
 #include <GL/freeglut.h>
 
 #include "app/game_state.h"
+#include "flight/collision.h"
 #include "flight/flight_model.h"
 #include "render/cockpit.h"
 #include "render/hud.h"
@@ -36,6 +37,8 @@ void renderFrame()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
+    // A hit turns the speed round before this frame's flight update uses it.
+    testCollision();
     updateFlight();
 
     if (gs.panoramicSky)
@@ -43,6 +46,10 @@ void renderFrame()
     else
         frameSingleSky();
     drawHud();
+
+    glPushMatrix();
+        glCallList(gs.terrainList);
+    glPopMatrix();
 
     drawCockpitOverlay();
     glutSwapBuffers();
