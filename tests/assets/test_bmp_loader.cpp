@@ -1,0 +1,234 @@
+// test_bmp_loader.cpp -- the loader against generated files, read back from a real texture.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+#include <gtest/gtest.h>
+#include <GL/gl.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "assets/bmp_loader.h"
+#include "support/gl_window.h"
+
+struct BmpSpec {
+    int32_t  width       = 4;
+    int32_t  height      = 2;
+    uint16_t bits        = 24;
+    uint32_t compression = 0;
+    uint32_t sizeImage   = 0;   // 0: left to be computed
+    int      tableBytes  = 0;   // colour table between the header and the pixels
+    int      pixelBytes  = -1;  // -1: width x |height| x 3
+    uint16_t magic       = 0x4D42;
+    int      infoSize    = 40;
+    int      trailing    = 0;   // bytes after the pixels
+};
+
+static void put16(std::vector<uint8_t>& b, size_t at, uint32_t v)
+{
+    b[at] = v & 0xff;
+    b[at + 1] = (v >> 8) & 0xff;
+}
+
+static void put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
+{
+    put16(b, at, v & 0xffff);
+    put16(b, at + 2, v >> 16);
+}
+
+// Pixel n holds (n, n+1, n+2) so every byte's place can be checked.
+static std::vector<uint8_t> makeBmp(const BmpSpec& s)
+{
+    const int32_t rows   = s.height < 0 ? -s.height : s.height;
+    const int     pixels = s.pixelBytes >= 0 ? s.pixelBytes : s.width * rows * 3;
+    const int     off    = 14 + s.infoSize + s.tableBytes;
+    std::vector<uint8_t> b((size_t)off + pixels + s.trailing, 0xEE);
+    put16(b, 0, s.magic);
+    put32(b, 2, (uint32_t)b.size());
+    put32(b, 6, 0);
+    put32(b, 10, (uint32_t)off);
+    if (s.infoSize >= 24) {
+        put32(b, 14, 40);
+        put32(b, 18, (uint32_t)s.width);
+        put32(b, 22, (uint32_t)s.height);
+        put16(b, 26, 1);
+        put16(b, 28, s.bits);
+        put32(b, 30, s.compression);
+        put32(b, 34, s.sizeImage);
+    }
+    for (int i = 0; i < pixels; i++)
+        b[(size_t)off + i] = (uint8_t)(i & 0xff);
+    return b;
+}
+
+class BmpLoader : public testing::Test {
+protected:
+    std::string path;
+    GLuint      tex = 0;
+
+    void SetUp() override
+    {
+        glTestWindow();
+        char name[] = "/tmp/vortavia-bmp-XXXXXX";
+        int  fd     = mkstemp(name);
+        close(fd);
+        path = name;
+        glGenTextures(1, &tex);
+        glBindTexture(GL_TEXTURE_2D, tex);
+    }
+    void TearDown() override
+    {
+        glDeleteTextures(1, &tex);
+        unlink(path.c_str());
+    }
+
+    int load(const std::vector<uint8_t>& bytes)
+    {
+        FILE* f = fopen(path.c_str(), "wb");
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+        // A fresh object each time: a rejected file must leave it without an image.
+        glDeleteTextures(1, &tex);
+        glGenTextures(1, &tex);
+        glBindTexture(GL_TEXTURE_2D, tex);
+        return loadBmpTexture(path.c_str());
+    }
+
+    static int level0(GLenum what)
+    {
+        GLint v = -1;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, what, &v);
+        return v;
+    }
+
+    static std::vector<uint8_t> readBack(int w, int h)
+    {
+        std::vector<uint8_t> out((size_t)w * h * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_BGR, GL_UNSIGNED_BYTE, out.data());
+        return out;
+    }
+};
+
+TEST_F(BmpLoader, ComputedSizeTakesUnpaddedRows)
+{
+    BmpSpec s;
+    s.width  = 5;  // 15 bytes a row, not padded to 16
+    s.height = 3;
+    ASSERT_EQ(load(makeBmp(s)), 1);
+    EXPECT_EQ(level0(GL_TEXTURE_WIDTH), 5);
+    EXPECT_EQ(level0(GL_TEXTURE_HEIGHT), 3);
+    std::vector<uint8_t> px = readBack(5, 3);
+    for (int i = 0; i < 45; i++)
+        ASSERT_EQ(px[i], i) << "byte " << i;
+
+    GLint align = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &align);
+    EXPECT_EQ(align, 1);
+
+    s.width = s.height = 256;
+    ASSERT_EQ(load(makeBmp(s)), 1);
+    EXPECT_EQ(level0(GL_TEXTURE_WIDTH), 256);
+}
+
+TEST_F(BmpLoader, StoredSizeIsReadWholeAndColourTableSkipped)
+{
+    BmpSpec s;
+    s.width      = 5;
+    s.height     = 2;
+    s.sizeImage  = 32;  // rows padded to 16 in the file
+    s.pixelBytes = 32;
+    s.tableBytes = 64;
+    ASSERT_EQ(load(makeBmp(s)), 1);
+    std::vector<uint8_t> px = readBack(5, 2);
+    for (int i = 0; i < 30; i++)
+        ASSERT_EQ(px[i], i);  // the pixel read started at the offset, past the table
+}
+
+TEST_F(BmpLoader, BytesAfterThePixelsAreIgnored)
+{
+    BmpSpec s;
+    s.trailing = 1000;
+    EXPECT_EQ(load(makeBmp(s)), 1);
+}
+
+TEST_F(BmpLoader, TopDownFileIsTurnedBottomUp)
+{
+    BmpSpec s;
+    s.width  = 1;
+    s.height = -2;
+    ASSERT_EQ(load(makeBmp(s)), 1);
+    EXPECT_EQ(level0(GL_TEXTURE_HEIGHT), 2);
+    std::vector<uint8_t> px = readBack(1, 2);
+    EXPECT_EQ(px[0], 3);  // the stored top row is the image's top, row 1
+    EXPECT_EQ(px[3], 0);
+}
+
+TEST_F(BmpLoader, MalformedHeadersAreRejected)
+{
+    struct Case {
+        const char* what;
+        BmpSpec     spec;
+    } cases[] = {
+        {"not BM", [] { BmpSpec s; s.magic = 0x4142; return s; }()},
+        {"info block too short", [] { BmpSpec s; s.infoSize = 20; return s; }()},
+        {"8-bit", [] { BmpSpec s; s.bits = 8; return s; }()},
+        {"32-bit", [] { BmpSpec s; s.bits = 32; return s; }()},
+        {"run-length compressed", [] { BmpSpec s; s.compression = 1; return s; }()},
+        {"width 0", [] { BmpSpec s; s.width = 0; return s; }()},
+        {"negative width", [] { BmpSpec s; s.width = -4; s.pixelBytes = 24; return s; }()},
+        {"height 0", [] { BmpSpec s; s.height = 0; return s; }()},
+        {"stored size short of the image", [] { BmpSpec s; s.sizeImage = 10; s.pixelBytes = 10; return s; }()},
+        {"pixels cut short", [] { BmpSpec s; s.pixelBytes = 20; return s; }()},
+        {"size larger than the file", [] { BmpSpec s; s.sizeImage = 0x7fffffff; return s; }()},
+        {"giant dimensions", [] { BmpSpec s; s.width = 0x40000000; s.height = 0x40000000; s.pixelBytes = 24; return s; }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(load(makeBmp(c.spec)), 0);
+        EXPECT_EQ(level0(GL_TEXTURE_WIDTH), 0);  // nothing was uploaded
+    }
+
+    std::vector<uint8_t> offBelowHeader = makeBmp(BmpSpec{});
+    put32(offBelowHeader, 10, 10);
+    EXPECT_EQ(load(offBelowHeader), 0);
+    std::vector<uint8_t> offPastEnd = makeBmp(BmpSpec{});
+    put32(offPastEnd, 10, 0xfffffff0);
+    EXPECT_EQ(load(offPastEnd), 0);
+}
+
+TEST_F(BmpLoader, FileCutShortAnywhereFails)
+{
+    BmpSpec s;
+    s.tableBytes = 8;
+    const std::vector<uint8_t> whole = makeBmp(s);
+    for (size_t cut = 0; cut < whole.size(); cut++) {
+        std::vector<uint8_t> part(whole.begin(), whole.begin() + (long)cut);
+        ASSERT_EQ(load(part), 0) << "cut at " << cut;
+    }
+    EXPECT_EQ(load(whole), 1);
+}
+
+TEST_F(BmpLoader, MissingFileAndDirectoryFail)
+{
+    EXPECT_EQ(loadBmpTexture("/nonexistent/vortavia.bmp"), 0);
+    EXPECT_EQ(loadBmpTexture("/tmp"), 0);
+}
+
+TEST_F(BmpLoader, NoFileIsLeftOpen)
+{
+    auto openFiles = [] {
+        int n = 0;
+        for (int fd = 0; fd < 1024; fd++)
+            n += fcntl(fd, F_GETFD) != -1;
+        return n;
+    };
+    const int before = openFiles();
+    BmpSpec bad;
+    bad.pixelBytes = 3;
+    for (int i = 0; i < 50; i++) {
+        load(makeBmp(bad));
+        load(makeBmp(BmpSpec{}));
+    }
+    EXPECT_EQ(openFiles(), before);
+}
