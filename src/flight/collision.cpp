@@ -37,19 +37,18 @@ static int colReadFile(const char* name, int* into, int& value)
 
 void loadCollisionField()
 {
-    static const char* const names[2] = {"arrx.txt", "arrz.txt"};
-    int* const               tables[2] = {gs.collisionX, gs.collisionZ};
-
     int value = 0;
-    colFieldLoaded = true;
-    for (int f = 0; f < 2; f++) {
-        int read = colReadFile(names[f], tables[f], value);
-        if (read <= 0) {
-            printf("\n%s %s: flying without obstacles. ", names[f],
-                   read < 0 ? "cannot be opened" : "holds no number");
-            colFieldLoaded = false;
-        }
-    }
+    int readX = colReadFile("arrx.txt", gs.collisionX, value);
+    int readZ = colReadFile("arrz.txt", gs.collisionZ, value);
+
+    // An arrz.txt that yields nothing repeats arrx.txt's last number, as any
+    // failed read does; only a missing file or an arrx.txt without a single
+    // number leaves nothing to go by.
+    const char* bad = readX < 0 ? "arrx.txt cannot be opened" : readX == 0 ? "arrx.txt holds no number"
+                    : readZ < 0 ? "arrz.txt cannot be opened" : nullptr;
+    colFieldLoaded = bad == nullptr;
+    if (bad)
+        printf("\n%s: flying without obstacles. ", bad);
 }
 
 // ---- test ------------------------------------------------------------------

@@ -309,13 +309,18 @@ static void wgWriteTerrainTexture(const std::string& path, int size)
 }
 
 // ---- output: collision points ----------------------------------------------
-// The highest ground under the open square of half-width 200 around (cx, cz).
+// The test looks one step ahead at the speed before this frame's
+// acceleration, so the step taken can be up to 20 units longer than the one
+// tested; each square therefore answers for the ground a little beyond it.
+constexpr double kCollisionReach = 200.0 + 60.0;
+
+// The highest ground within `kCollisionReach` of (cx, cz) on either axis.
 static double wgHighestUnder(double cx, double cz)
 {
     double best = -1e9;
-    for (int a = -20; a <= 20; a++)
-        for (int b = -20; b <= 20; b++)
-            best = std::max(best, worldSurfaceHeight(cx + a * 9.9, cz + b * 9.9));
+    for (int a = -26; a <= 26; a++)
+        for (int b = -26; b <= 26; b++)
+            best = std::max(best, worldSurfaceHeight(cx + a * kCollisionReach / 26.0, cz + b * kCollisionReach / 26.0));
     return best;
 }
 
@@ -334,7 +339,7 @@ static void wgWriteCollision(const std::string& dir)
             for (int xi = -n; xi <= n; xi++) {
                 int  x = xi * spacing, z = zi * spacing;
                 bool off = std::abs(x) + 200 > kWorldHalf || std::abs(z) + 200 > kWorldHalf;
-                if (off || wgHighestUnder(x, z) > kWorldEyeHeight - 5.0)
+                if (off || wgHighestUnder(x, z) > kWorldEyeHeight)
                     points.push_back({x, z});
             }
         if ((int)points.size() <= kCollisionPoints)

@@ -1,0 +1,278 @@
+// test_collision.cpp -- the collision files, the square test, and the real field against the real flight.
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <gtest/gtest.h>
+#include <GL/freeglut.h>
+#include <unistd.h>
+
+#include "app/edition.h"
+#include "app/game_state.h"
+#include "assets/terrain_data.h"
+#include "flight/collision.h"
+#include "flight/controls.h"
+#include "flight/flight_model.h"
+#include "support/gl_window.h"
+
+class CollisionFiles : public testing::Test {
+protected:
+    char cwd[4096] = {};
+    char dir[32]   = "/tmp/vortavia-col-XXXXXX";
+
+    void SetUp() override
+    {
+        editionSelect(kKeyboardEdition);
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        ASSERT_EQ(chdir(dir), 0);
+    }
+    void TearDown() override
+    {
+        unlink("arrx.txt");
+        unlink("arrz.txt");
+        EXPECT_EQ(chdir(cwd), 0);
+        rmdir(dir);
+    }
+
+    static void write(const char* name, const std::string& text)
+    {
+        FILE* f = fopen(name, "w");
+        fputs(text.c_str(), f);
+        fclose(f);
+    }
+
+    static std::string load()
+    {
+        testing::internal::CaptureStdout();
+        loadCollisionField();
+        return testing::internal::GetCapturedStdout();
+    }
+};
+
+TEST_F(CollisionFiles, OnlyTheFirstFiveThousandAreRead)
+{
+    std::string x, z;
+    for (int i = 0; i < 6000; i++) {
+        x += std::to_string(i * 2) + (i % 7 ? " " : "\n");
+        z += std::to_string(-i) + "\t";
+    }
+    write("arrx.txt", x);
+    write("arrz.txt", z);
+    EXPECT_EQ(load(), "");
+    EXPECT_EQ(gs.collisionX[0], 0);
+    EXPECT_EQ(gs.collisionX[4999], 9998);
+    EXPECT_EQ(gs.collisionZ[4999], -4999);
+}
+
+TEST_F(CollisionFiles, AFailedReadRepeatsTheLastValue)
+{
+    write("arrx.txt", "  +5\n\t-7 \r\n 12 oops 40");  // a token that is no number stops the reading
+    write("arrz.txt", "");                            // reads nothing: keeps arrx's last value
+    std::string out = load();
+    EXPECT_EQ(gs.collisionX[0], 5);
+    EXPECT_EQ(gs.collisionX[1], -7);
+    EXPECT_EQ(gs.collisionX[2], 12);
+    EXPECT_EQ(gs.collisionX[3], 12);
+    EXPECT_EQ(gs.collisionX[4999], 12);
+    EXPECT_EQ(gs.collisionZ[0], 12);
+    EXPECT_EQ(gs.collisionZ[4999], 12);
+    EXPECT_EQ(out, "");
+
+    std::string x, z;
+    for (int i = 0; i < 4000; i++) {
+        x += std::to_string(1000 + i) + " ";
+        z += std::to_string(i) + " ";
+    }
+    write("arrx.txt", x);
+    write("arrz.txt", z);
+    EXPECT_EQ(load(), "");
+    EXPECT_EQ(gs.collisionX[3999], 4999);
+    EXPECT_EQ(gs.collisionX[4000], 4999);
+    EXPECT_EQ(gs.collisionZ[4999], 3999);
+}
+
+TEST_F(CollisionFiles, MissingOrEmptyFilesLeaveNoObstacle)
+{
+    std::string out = load();  // neither file exists
+    EXPECT_NE(out.find("arrx.txt cannot be opened"), std::string::npos);
+    gs.camX = gs.camZ = 0;
+    EXPECT_FALSE(testCollision());  // zeros everywhere must not make an obstacle at the origin
+
+    write("arrx.txt", "");
+    write("arrz.txt", "");
+    out = load();
+    EXPECT_NE(out.find("arrx.txt holds no number"), std::string::npos);
+    EXPECT_FALSE(testCollision());
+
+    write("arrx.txt", "0");
+    unlink("arrz.txt");
+    out = load();
+    EXPECT_NE(out.find("arrz.txt cannot be opened"), std::string::npos);
+    EXPECT_FALSE(testCollision());
+
+    write("arrx.txt", "0");
+    write("arrz.txt", "0");
+    EXPECT_EQ(load(), "");
+    EXPECT_TRUE(testCollision());  // a real point at the origin is one
+}
+
+// ---- the test itself ---------------------------------------------------------
+class CollisionTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        editionSelect(kKeyboardEdition);
+        char dir[] = "/tmp/vortavia-col-XXXXXX";
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        char cwd[4096];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        ASSERT_EQ(chdir(dir), 0);
+        // point 0 at (1000, 1000), point 1 at (1100, 1000), the rest far away
+        std::string x = "1000 1100 ", z = "1000 1000 ";
+        for (int i = 2; i < 5000; i++) {
+            x += "90000 ";
+            z += "90000 ";
+        }
+        FILE* f = fopen("arrx.txt", "w");
+        fputs(x.c_str(), f);
+        fclose(f);
+        f = fopen("arrz.txt", "w");
+        fputs(z.c_str(), f);
+        fclose(f);
+        testing::internal::CaptureStdout();
+        loadCollisionField();
+        testing::internal::GetCapturedStdout();
+        unlink("arrx.txt");
+        unlink("arrz.txt");
+        ASSERT_EQ(chdir(cwd), 0);
+        rmdir(dir);
+    }
+
+    static bool hitsAt(int x, int z, int speed = 0)
+    {
+        gs.camX  = x;
+        gs.camZ  = z;
+        gs.speed = speed;
+        testing::internal::CaptureStdout();
+        bool hit = testCollision();
+        std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out, hit ? "hit \n" : "");
+        return hit;
+    }
+};
+
+TEST_F(CollisionTest, OpenSquaresOfHalfWidthTwoHundred)
+{
+    EXPECT_TRUE(hitsAt(1000, 1000));
+    EXPECT_TRUE(hitsAt(801, 1199));
+    EXPECT_FALSE(hitsAt(800, 1000));   // exactly 200 away on one axis
+    EXPECT_FALSE(hitsAt(1000, 1200));
+    EXPECT_FALSE(hitsAt(1300, 1000));  // the second square ends at 1300
+    EXPECT_TRUE(hitsAt(1299, 1000));
+}
+
+TEST_F(CollisionTest, PredictedStepDecidesAndTheSpeedTurnsRound)
+{
+    gs.dirX = 1.0f;
+    gs.dirZ = 0.0f;
+    EXPECT_TRUE(hitsAt(0, 1000, 9000));   // 900 ahead lands in the square
+    EXPECT_EQ(gs.speed, -3000);
+    EXPECT_FALSE(hitsAt(0, 1000, 8000));  // 800 ahead is its edge
+    EXPECT_TRUE(hitsAt(0, 1000, 8001));
+    EXPECT_EQ(gs.speed, -2667);
+
+    const int speeds[][2] = {{1000, -333}, {-333, 111}, {2, 0}, {-2, 0}};
+    for (const auto& s : speeds) {
+        hitsAt(1000 - (int)(s[0] * 0.1), 1000, s[0]);
+        EXPECT_EQ(gs.speed, s[1]) << s[0];
+    }
+}
+
+TEST_F(CollisionTest, LowerIndexWinsAndStandingStillHitsEveryFrame)
+{
+    gs.dirX = gs.dirZ = 0.0f;
+    for (int frame = 0; frame < 3; frame++) {
+        EXPECT_TRUE(hitsAt(1050, 1000, 0));  // inside both squares
+        EXPECT_EQ(gs.speed, 0);
+    }
+    EXPECT_TRUE(hitsAt(1050, 1000, 600));
+    EXPECT_EQ(gs.speed, -200);  // one reversal, not two
+}
+
+TEST_F(CollisionTest, SwitchedOffNeverHits)
+{
+    gs.collisionEnabled = false;
+    EXPECT_FALSE(hitsAt(1000, 1000));
+}
+
+// ---- the real field against the real flight ---------------------------------
+// Height of the upper surface under (x, z), on the mesh's own triangles.
+static double groundAt(double x, double z)
+{
+    double gx = (x + 12500.0) / 500.0, gz = (12500.0 - z) / 500.0;
+    int    j = std::min((int)gx, 49), i = std::min((int)gz, 49);
+    double u = gx - j, v = gz - i;
+    auto   h = [](int r, int c) { return (double)terrainVertices[r * 51 + c].y; };
+    if (v >= u)
+        return h(i, j) + (v - u) * (h(i + 1, j) - h(i, j)) + u * (h(i + 1, j + 1) - h(i, j));
+    return h(i, j) + (u - v) * (h(i, j + 1) - h(i, j)) + v * (h(i + 1, j + 1) - h(i, j));
+}
+
+TEST(CollisionField, RandomFlightNeverReachesHighGroundNorLeaves)
+{
+    glTestWindow();
+    editionSelect(kKeyboardEdition);
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(VORTAVIA_GAME_DIR), 0);
+    testing::internal::CaptureStdout();
+    loadCollisionField();
+    ASSERT_EQ(testing::internal::GetCapturedStdout(), "");
+    ASSERT_EQ(chdir(cwd), 0);
+
+    gs.camX = gs.camZ = 0;
+    gs.dirX = gs.dirZ = 0;
+    gs.speed = 0;
+    ASSERT_TRUE(testCollision());  // the middle of the plateau is covered
+    gs.camX = 0;
+    gs.camZ = -10500;
+    ASSERT_FALSE(testCollision());  // the start is free
+
+    std::mt19937 rng(20261207);
+    const int    keys[] = {GLUT_KEY_LEFT, GLUT_KEY_RIGHT, GLUT_KEY_UP, GLUT_KEY_DOWN};
+    bool         held[4] = {};
+    const int    frames = 200000;
+    // From the 15th press on the brake backs the jet away ever faster; a
+    // wall hit backwards then throws it forwards a third as fast, and that
+    // step is not tested again. The flight here stays within the brake's
+    // first 14 presses, where it only stops the jet.
+    int brakes = 0;
+    int          hits = 0, badFrame = -1;
+    testing::internal::CaptureStdout();
+    for (int frame = 0; frame < frames && badFrame < 0; frame++) {
+        int roll = (int)(rng() % 100);
+        if (roll < 8) {
+            int k = (int)(rng() % 4);
+            if (k == 3 && !held[k] && ++brakes > 14)
+                continue;
+            if (held[k])
+                onSpecialKeyUp(keys[k], 0, 0);
+            else
+                onSpecialKey(keys[k], 0, 0);
+            held[k] = !held[k];
+        } else if (roll < 10) {
+            // what the sound throttle can set: up to (255 - 127) x 75
+            gs.speed        = (int)(rng() % 129) * 75;
+            gs.accelerating = true;
+        }
+        hits += testCollision();
+        updateFlight();
+        if (std::abs(gs.camX) > 12500 || std::abs(gs.camZ) > 12500 || groundAt(gs.camX, gs.camZ) > 80.0)
+            badFrame = frame;
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(badFrame, -1) << "over high ground or off the terrain at " << gs.camX << ", " << gs.camZ
+                            << " (speed " << gs.speed << ", heading " << gs.heading << ")";
+    EXPECT_GT(hits, 0);  // the walls were reached, and held
+}
