@@ -47,6 +47,12 @@ dri=$(find /usr/lib -name swrast_dri.so -path '*/dri/*' 2>/dev/null | head -n 1)
     build_and_test build-asan -DCMAKE_BUILD_TYPE=Debug -DVORTAVIA_SANITIZE=address,undefined --
 )
 
+# The sound capture layer's thread against the frame loop, under ThreadSanitizer.
+(
+    export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+    build_and_test build-tsan -DCMAKE_BUILD_TYPE=Debug -DVORTAVIA_SANITIZE=thread -- -L sound
+)
+
 # Fuzzing: each target for a bounded time from its generated seeds; any
 # finding fails the run and leaves its input in build-fuzz/findings.
 echo "=== build-fuzz: configure and build"

@@ -1,0 +1,39 @@
+// edition_sound.cpp -- the sound-throttle edition: the captured sound level is the throttle.
+#include "sound/edition_sound.h"
+
+#include "app/game_state.h"
+#include "sound/wave_capture.h"
+
+// ---- key bindings ----------------------------------------------------------
+static void sndDownPress()
+{
+    startWaveIn();
+    captureCycle();
+    gs.accelerating = true;
+}
+
+static void sndDownRelease()
+{
+    closeWaveIn();
+    gs.accelerating = false;
+}
+
+static void sndKeyG()
+{
+    startWaveIn();
+    captureCycle();
+    closeWaveIn();
+}
+
+// ---- edition ---------------------------------------------------------------
+const Edition kSoundEdition = {
+    "vortavia_sound",
+    0.2f,              // start turn rate: the view turns from the first frame
+    50,                // decay step
+    50,                // decay threshold
+    sndDownPress,
+    sndDownRelease,
+    sndKeyG,
+    captureCycle,      // idle: poll the capture buffer, then one frame
+    chooseWaveDevice,  // the device menu ends the console dialogue
+};
