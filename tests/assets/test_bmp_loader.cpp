@@ -85,7 +85,8 @@ protected:
     int load(const std::vector<uint8_t>& bytes)
     {
         FILE* f = fopen(path.c_str(), "wb");
-        fwrite(bytes.data(), 1, bytes.size(), f);
+        if (!bytes.empty())  // an empty vector's data() may be null
+            fwrite(bytes.data(), 1, bytes.size(), f);
         fclose(f);
         // A fresh object each time: a rejected file must leave it without an image.
         glDeleteTextures(1, &tex);

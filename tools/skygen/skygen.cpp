@@ -41,7 +41,10 @@ static const FaceFrame sgFaces[] = {
 };
 static_assert(sizeof sgFaces / sizeof *sgFaces == 6);
 
-static const Vec3 sgSun = {0.55, 0.32, -0.77};  // ahead and to the right, low
+// Ahead and low, straight over the middle of the front face: with linear
+// filtering the GL wraps each face's edge onto its opposite edge, and a
+// glow centred on one face keeps those edges alike on every face.
+static const Vec3 sgSun = {0.0, 0.339, -0.941};
 
 // ---- sky -------------------------------------------------------------------
 static double sgClamp(double v, double lo = 0.0, double hi = 1.0) { return std::min(hi, std::max(lo, v)); }
@@ -59,7 +62,10 @@ static Vec3 sgUnit(Vec3 v)
 static Rgb sgSky(Vec3 d)
 {
     d = sgUnit(d);
-    const Rgb zenith = {0.16, 0.36, 0.72}, horizon = {0.74, 0.82, 0.90}, ground = {0.36, 0.34, 0.31};
+    // The ground haze is a dusky blue-grey: with linear
+    // filtering the wrapped texture repeats a side face's bottom row along
+    // its top edge, and a haze near the sky's own tone keeps that line faint.
+    const Rgb zenith = {0.16, 0.36, 0.72}, horizon = {0.74, 0.82, 0.90}, ground = {0.30, 0.34, 0.42};
     Rgb c;
     if (d.y >= 0) {
         c = sgMix(horizon, zenith, std::pow(sgClamp(d.y), 0.55));
@@ -72,10 +78,12 @@ static Rgb sgSky(Vec3 d)
         Rgb cloud = sgMix({0.80, 0.82, 0.86}, {1.0, 0.99, 0.97}, sgClamp(n * 1.4 - 0.3));
         c = sgMix(c, cloud, cover * 0.9);
     } else {
-        c = sgMix(horizon, ground, std::pow(sgClamp(-d.y * 3.0), 0.7));
+        // smooth all the way down, so no knee shows where the haze is full
+        double t = sgClamp(-d.y / 0.55);
+        c = sgMix(horizon, ground, t * t * (3.0 - 2.0 * t));
     }
     double sun  = sgClamp(d.x * sgSun.x + d.y * sgSun.y + d.z * sgSun.z);
-    double glow = std::pow(sun, 12.0) * 0.45 + std::pow(sun, 400.0) * 0.9;
+    double glow = std::pow(sun, 24.0) * 0.40 + std::pow(sun, 400.0) * 0.9;
     c = {c.r + glow * 1.0, c.g + glow * 0.93, c.b + glow * 0.78};
     return c;
 }

@@ -1,0 +1,269 @@
+"""test_world.py -- loading the world and what the first frames show, for real.
+
+Runs build/game/vortavia under the X server in $DISPLAY (xvfb-run), its
+console on a pseudo-terminal: the set-up lines of both sky modes, a broken
+and a missing texture file (each reported, each waiting for one key), and a
+look at a frame: sky above, terrain below, the jet in the middle, the HUD
+line in the top-left corner. VORTAVIA_KEEP=DIR keeps the screenshots there.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from gamerun import Game, fail  # noqa: E402
+
+CLOSING = "\n\n\nOk...Loading the game...\n\n"
+COMPLETE = "\n\nLoading Complete!!\n\n"
+
+
+def texture_lines(number, name):
+    return "Generating Texture %d...\nFile name: %s\ndone!\n" % (number, name)
+
+
+def not_found(number, name):
+    return ("Could not find the BMP for texture number %d\nFile name: %s\n"
+            "Continuing without it...\n" % (number, name))
+
+
+SINGLE_SETUP = ("Loading Collision Data...Done!\n"
+                + texture_lines(1, "test1.bmp") + texture_lines(7, "l1.bmp")
+                + texture_lines(8, "jet.bmp") + texture_lines(9, "jetmask.bmp")
+                + "Creating skies...done!\n" + "loading terrain...done!\n"
+                + "Generating flares...done!\n" + COMPLETE)
+CUBE_SETUP = ("Loading Collision Data...Done!\n"
+              + "".join(texture_lines(n, f) for n, f in
+                        [(5, "_LF.bmp"), (6, "_RT.bmp"), (3, "_DN.bmp"), (4, "_UP.bmp"),
+                         (2, "_BK.bmp"), (1, "_FR.bmp"), (7, "l1.bmp"), (8, "jet.bmp"),
+                         (9, "jetmask.bmp")])
+              + "Generating Skybox...done!" + "loading terrain...done!\n"
+              + "Generating flares...done!\n" + COMPLETE)
+
+
+def console(game):
+    return game.text().replace("\r\n", "\n")
+
+
+def setup_text(game):
+    text = console(game)
+    start = text.index(CLOSING) + len(CLOSING)
+    end = text.index(COMPLETE, start) + len(COMPLETE)
+    return text[start:end]
+
+
+def wait_console(game, needle, timeout=20.0):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if needle in console(game):
+            return
+        if game.proc.poll() is not None:
+            time.sleep(0.3)
+            if needle in console(game):
+                return
+            fail("program ended before %r; output:\n%s" % (needle, console(game)))
+        time.sleep(0.05)
+    fail("no %r within %.0f s; output:\n%s" % (needle, timeout, console(game)))
+
+
+# ---- pictures --------------------------------------------------------------
+def grab(game, path):
+    """The window as rows of (r, g, b), top row first."""
+    # Without a window manager the window sits at (-1, -1), a pixel off screen.
+    subprocess.run(["xdotool", "windowmove", game.window, "0", "0"], check=True)
+    time.sleep(0.2)
+    subprocess.run(["import", "-window", game.window, "-depth", "8", path], check=True,
+                   capture_output=True)
+    with open(path, "rb") as f:
+        data = f.read()
+    fields, at = [], 0
+    while len(fields) < 4:  # P6, width, height, maximum
+        while data[at:at + 1].isspace():
+            at += 1
+        end = at
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[at:end])
+        at = end
+    at += 1
+    if fields[0] != b"P6" or fields[3] != b"255":
+        fail("unexpected image header %r" % fields)
+    w, h = int(fields[1]), int(fields[2])
+    return [[tuple(data[at + (y * w + x) * 3:at + (y * w + x) * 3 + 3]) for x in range(w)]
+            for y in range(h)]
+
+
+def region(img, x0, y0, x1, y1):
+    return [img[y][x] for y in range(y0, y1) for x in range(x0, x1)]
+
+
+def edges(pixels_rows):
+    """Neighbouring pixels along rows that differ sharply: text, outlines."""
+    count = 0
+    for row in pixels_rows:
+        for a, b in zip(row, row[1:]):
+            if sum(abs(a[c] - b[c]) for c in range(3)) > 90:
+                count += 1
+    return count
+
+
+def check_sky_and_ground(img, what):
+    """Roughly: away from the jet and the HUD line, part of the picture is the
+    bluish sky (its haze included) and part is terrain, neither black."""
+    sky = ground = dark = 0
+    for y in range(45, 400, 3):
+        for x in range(0, 400, 3):
+            if 130 <= x < 270 and 130 <= y < 270:
+                continue
+            r, g, b = img[y][x]
+            if r + g + b < 45:
+                dark += 1
+            elif b > r + 8 and b >= g:
+                sky += 1
+            else:
+                ground += 1
+    total = float(sky + ground + dark)
+    if sky / total < 0.15 or ground / total < 0.15 or dark / total > 0.05:
+        fail("%s: sky %.0f%%, terrain %.0f%%, black %.0f%% of the picture"
+             % (what, 100 * sky / total, 100 * ground / total, 100 * dark / total))
+
+
+def check_jet_and_hud(img, what):
+    # The jet: glowing nozzles (orange: red high, blue low) in the middle square.
+    middle = region(img, 143, 143, 257, 257)
+    glow = [p for p in middle if p[0] > 200 and p[1] > 90 and p[2] < 140 and p[0] - p[2] > 90]
+    if len(glow) < 6:
+        fail("%s: no engine glow in the middle (%d pixels)" % (what, len(glow)))
+    # The HUD line: sharp strokes in the top-left band, far more than just below it.
+    hud = edges([img[y][15:200] for y in range(18, 34)])
+    quiet = edges([img[y][15:200] for y in range(60, 76)])
+    if hud < 40 or hud < 4 * quiet:
+        fail("%s: no HUD text top-left (%d edges, %d below it)" % (what, hud, quiet))
+
+
+# ---- runs ------------------------------------------------------------------
+def run_to_flight(game_dir, keys, work, name):
+    game = Game(["./vortavia"], cwd=game_dir)
+    game.wait_for("Any other key to use the config utility. ")
+    for key in keys:
+        game.send(key.encode())
+        time.sleep(0.1)
+    game.find_window()
+    wait_console(game, COMPLETE)
+    time.sleep(1.5)  # a second and more: the HUD line has been measured
+    return game, grab(game, os.path.join(work, name + ".ppm"))
+
+
+def check_single_sky(game_dir, work):
+    game, img = run_to_flight(game_dir, "x", work, "single")
+    try:
+        if setup_text(game) != SINGLE_SETUP:
+            fail("set-up lines of the 'x' path:\n%r\nnot\n%r" % (setup_text(game), SINGLE_SETUP))
+        if (len(img[0]), len(img)) != (400, 400):
+            fail("window is %dx%d" % (len(img[0]), len(img)))
+        check_sky_and_ground(img, "single sky")
+        check_jet_and_hud(img, "single sky")
+        game.key("Escape")
+        if game.wait_exit() != 1:
+            fail("Escape did not end with status 1")
+    finally:
+        game.kill()
+    print("ok: 'x' path set-up lines, sky, terrain, jet and HUD on screen")
+
+
+def check_sky_cube(game_dir, work):
+    game, img = run_to_flight(game_dir, "a221", work, "cube")
+    try:
+        if setup_text(game) != CUBE_SETUP:
+            fail("set-up lines of the sky cube:\n%r\nnot\n%r" % (setup_text(game), CUBE_SETUP))
+        check_sky_and_ground(img, "sky cube")
+        check_jet_and_hud(img, "sky cube")
+        # Banking rolls the jet: the middle of the picture changes while the view turns.
+        game.key_down("Left")
+        time.sleep(0.3)
+        banked = grab(game, os.path.join(work, "banked.ppm"))
+        game.key_up("Left")
+        moved = sum(1 for a, b in zip(region(img, 143, 143, 257, 257),
+                                      region(banked, 143, 143, 257, 257)) if a != b)
+        if moved < 500:
+            fail("turning left changed only %d pixels of the middle" % moved)
+        game.key("Escape")
+        if game.wait_exit() != 1:
+            fail("Escape did not end with status 1")
+    finally:
+        game.kill()
+    print("ok: sky cube set-up lines (5 6 3 4 2 1 7 8 9), picture, banking")
+
+
+def check_broken_textures(game_dir, work):
+    """A truncated l1.bmp and no jetmask.bmp: each reported, each waits for one key."""
+    copy = os.path.join(work, "game")
+    os.mkdir(copy)
+    for name in os.listdir(game_dir):
+        source = os.path.join(game_dir, name)
+        if os.path.isfile(source) and name != "jetmask.bmp":
+            shutil.copy2(source, copy)
+    with open(os.path.join(copy, "l1.bmp"), "r+b") as f:
+        f.truncate(os.path.getsize(os.path.join(game_dir, "l1.bmp")) // 2)
+
+    game = Game(["./vortavia"], cwd=copy)
+    try:
+        game.wait_for("Any other key to use the config utility. ")
+        game.send(b"x")
+        wait_console(game, not_found(7, "l1.bmp"))
+        time.sleep(1.0)
+        if "Generating Texture 8" in console(game):
+            fail("set-up went on without waiting for a key")
+        game.send(b"q")
+        wait_console(game, not_found(9, "jetmask.bmp"))
+        time.sleep(1.0)
+        if "Generating flares" in console(game):
+            fail("set-up went on past the missing mask without a key")
+        game.send(b"w")
+        wait_console(game, COMPLETE)
+        text = setup_text(game)
+        expected = ("Loading Collision Data...Done!\n" + texture_lines(1, "test1.bmp")
+                    + "Generating Texture 7...\nFile name: l1.bmp\n" + not_found(7, "l1.bmp")
+                    + texture_lines(8, "jet.bmp")
+                    + "Generating Texture 9...\nFile name: jetmask.bmp\n"
+                    + not_found(9, "jetmask.bmp")
+                    + "Creating skies...done!\n" + "loading terrain...done!\n"
+                    + "Generating flares...done!\n" + COMPLETE)
+        if text != expected:
+            fail("set-up lines with broken textures:\n%r\nnot\n%r" % (text, expected))
+        # It flies on: frames keep coming and the keys still work.
+        game.find_window()
+        time.sleep(1.0)
+        if game.proc.poll() is not None:
+            fail("the program ended after the broken textures")
+        img = grab(game, os.path.join(work, "broken.ppm"))
+        check_sky_and_ground(img, "broken textures")
+        game.key("Escape")
+        if game.wait_exit() != 1:
+            fail("Escape did not end with status 1")
+    finally:
+        game.kill()
+    print("ok: broken l1.bmp and missing jetmask.bmp reported, one key each, flies on")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game-dir", required=True)
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        fail("needs an X display (run under xvfb-run)")
+    game_dir = os.path.abspath(args.game_dir)
+    keep = os.environ.get("VORTAVIA_KEEP")
+    with tempfile.TemporaryDirectory(prefix="vortavia-world-") as work:
+        if keep:
+            work = keep
+        check_single_sky(game_dir, work)
+        check_sky_cube(game_dir, work)
+        check_broken_textures(game_dir, work)
+
+
+if __name__ == "__main__":
+    main()
