@@ -9,12 +9,15 @@ xvfb_pid=""
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
 trap cleanup EXIT INT TERM
 start_xvfb() {
+    command -v Xvfb >/dev/null || { echo "run-tests.sh: no Xvfb here; run tools/setup-debian.sh first" >&2; exit 2; }
     fifo=$(mktemp -u)
     mkfifo "$fifo"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     xvfb_pid=$!
-    read -r number <"$fifo"
+    number=""
+    read -r number <"$fifo" || true
     rm -f "$fifo"
+    [ -n "$number" ] || { echo "run-tests.sh: Xvfb did not start" >&2; exit 2; }
     export DISPLAY=":$number"
 }
 

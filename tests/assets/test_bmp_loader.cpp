@@ -11,7 +11,7 @@
 #include "assets/bmp_loader.h"
 #include "support/gl_window.h"
 
-struct BmpSpec {
+struct BmpShape {
     int32_t  width       = 4;
     int32_t  height      = 2;
     uint16_t bits        = 24;
@@ -37,7 +37,7 @@ static void put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
 }
 
 // Pixel n holds (n, n+1, n+2) so every byte's place can be checked.
-static std::vector<uint8_t> makeBmp(const BmpSpec& s)
+static std::vector<uint8_t> makeBmp(const BmpShape& s)
 {
     const int32_t rows   = s.height < 0 ? -s.height : s.height;
     const int     pixels = s.pixelBytes >= 0 ? s.pixelBytes : s.width * rows * 3;
@@ -113,7 +113,7 @@ protected:
 
 TEST_F(BmpLoader, ComputedSizeTakesUnpaddedRows)
 {
-    BmpSpec s;
+    BmpShape s;
     s.width  = 5;  // 15 bytes a row, not padded to 16
     s.height = 3;
     ASSERT_EQ(load(makeBmp(s)), 1);
@@ -134,7 +134,7 @@ TEST_F(BmpLoader, ComputedSizeTakesUnpaddedRows)
 
 TEST_F(BmpLoader, StoredSizeIsReadWholeAndColourTableSkipped)
 {
-    BmpSpec s;
+    BmpShape s;
     s.width      = 5;
     s.height     = 2;
     s.sizeImage  = 32;  // rows padded to 16 in the file
@@ -148,14 +148,14 @@ TEST_F(BmpLoader, StoredSizeIsReadWholeAndColourTableSkipped)
 
 TEST_F(BmpLoader, BytesAfterThePixelsAreIgnored)
 {
-    BmpSpec s;
+    BmpShape s;
     s.trailing = 1000;
     EXPECT_EQ(load(makeBmp(s)), 1);
 }
 
 TEST_F(BmpLoader, TopDownFileIsTurnedBottomUp)
 {
-    BmpSpec s;
+    BmpShape s;
     s.width  = 1;
     s.height = -2;
     ASSERT_EQ(load(makeBmp(s)), 1);
@@ -169,38 +169,38 @@ TEST_F(BmpLoader, MalformedHeadersAreRejected)
 {
     struct Case {
         const char* what;
-        BmpSpec     spec;
+        BmpShape    shape;
     } cases[] = {
-        {"not BM", [] { BmpSpec s; s.magic = 0x4142; return s; }()},
-        {"info block too short", [] { BmpSpec s; s.infoSize = 20; return s; }()},
-        {"8-bit", [] { BmpSpec s; s.bits = 8; return s; }()},
-        {"32-bit", [] { BmpSpec s; s.bits = 32; return s; }()},
-        {"run-length compressed", [] { BmpSpec s; s.compression = 1; return s; }()},
-        {"width 0", [] { BmpSpec s; s.width = 0; return s; }()},
-        {"negative width", [] { BmpSpec s; s.width = -4; s.pixelBytes = 24; return s; }()},
-        {"height 0", [] { BmpSpec s; s.height = 0; return s; }()},
-        {"stored size short of the image", [] { BmpSpec s; s.sizeImage = 10; s.pixelBytes = 10; return s; }()},
-        {"pixels cut short", [] { BmpSpec s; s.pixelBytes = 20; return s; }()},
-        {"size larger than the file", [] { BmpSpec s; s.sizeImage = 0x7fffffff; return s; }()},
-        {"giant dimensions", [] { BmpSpec s; s.width = 0x40000000; s.height = 0x40000000; s.pixelBytes = 24; return s; }()},
+        {"not BM", [] { BmpShape s; s.magic = 0x4142; return s; }()},
+        {"info block too short", [] { BmpShape s; s.infoSize = 20; return s; }()},
+        {"8-bit", [] { BmpShape s; s.bits = 8; return s; }()},
+        {"32-bit", [] { BmpShape s; s.bits = 32; return s; }()},
+        {"run-length compressed", [] { BmpShape s; s.compression = 1; return s; }()},
+        {"width 0", [] { BmpShape s; s.width = 0; return s; }()},
+        {"negative width", [] { BmpShape s; s.width = -4; s.pixelBytes = 24; return s; }()},
+        {"height 0", [] { BmpShape s; s.height = 0; return s; }()},
+        {"stored size short of the image", [] { BmpShape s; s.sizeImage = 10; s.pixelBytes = 10; return s; }()},
+        {"pixels cut short", [] { BmpShape s; s.pixelBytes = 20; return s; }()},
+        {"size larger than the file", [] { BmpShape s; s.sizeImage = 0x7fffffff; return s; }()},
+        {"giant dimensions", [] { BmpShape s; s.width = 0x40000000; s.height = 0x40000000; s.pixelBytes = 24; return s; }()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(load(makeBmp(c.spec)), 0);
+        EXPECT_EQ(load(makeBmp(c.shape)), 0);
         EXPECT_EQ(level0(GL_TEXTURE_WIDTH), 0);  // nothing was uploaded
     }
 
-    std::vector<uint8_t> offBelowHeader = makeBmp(BmpSpec{});
+    std::vector<uint8_t> offBelowHeader = makeBmp(BmpShape{});
     put32(offBelowHeader, 10, 10);
     EXPECT_EQ(load(offBelowHeader), 0);
-    std::vector<uint8_t> offPastEnd = makeBmp(BmpSpec{});
+    std::vector<uint8_t> offPastEnd = makeBmp(BmpShape{});
     put32(offPastEnd, 10, 0xfffffff0);
     EXPECT_EQ(load(offPastEnd), 0);
 }
 
 TEST_F(BmpLoader, FileCutShortAnywhereFails)
 {
-    BmpSpec s;
+    BmpShape s;
     s.tableBytes = 8;
     const std::vector<uint8_t> whole = makeBmp(s);
     for (size_t cut = 0; cut < whole.size(); cut++) {
@@ -225,11 +225,11 @@ TEST_F(BmpLoader, NoFileIsLeftOpen)
         return n;
     };
     const int before = openFiles();
-    BmpSpec bad;
+    BmpShape bad;
     bad.pixelBytes = 3;
     for (int i = 0; i < 50; i++) {
         load(makeBmp(bad));
-        load(makeBmp(BmpSpec{}));
+        load(makeBmp(BmpShape{}));
     }
     EXPECT_EQ(openFiles(), before);
 }

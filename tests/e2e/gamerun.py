@@ -129,6 +129,14 @@ class Game:
             self.kill()
             fail("program did not end; output:\n" + self.text())
 
+    def escape(self, timeout=15.0, what="the program"):
+        """Escape must end the program with status 1 and no sanitizer report."""
+        self.key("Escape")
+        status = self.wait_exit(timeout)
+        text = self.text()
+        if status != 1 or "Sanitizer" in text or "runtime error" in text:
+            fail("Escape ended %s with status %s, not 1; output:\n%s" % (what, status, text[-6000:]))
+
     def kill(self):
         if self.proc.poll() is None:
             self.proc.kill()

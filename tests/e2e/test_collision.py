@@ -30,10 +30,7 @@ def main():
         time.sleep(1.0)
         if game.proc.poll() is not None:
             fail("the game ended after the hit:\n" + game.text()[-2000:])
-        game.key("Escape")
-        status = game.wait_exit()
-        if status != 1:
-            fail("Escape ended the game with %s" % status)
+        game.escape()
     finally:
         game.kill()
     print("ok: the wall ahead printed 'hit', the game flew on, Escape -> 1")

@@ -68,10 +68,7 @@ def main():
                 fail("no game mode window")
             game.window = ids[-1]
             time.sleep(0.5)
-            game.key("Escape")
-            status = game.wait_exit()
-            if status != 1:
-                fail("Escape in game mode ended with %s, not 1" % status)
+            game.escape(what="game mode")
         finally:
             if game:
                 game.kill()

@@ -118,10 +118,7 @@ def check_launch(root, game_dir, program, elsewhere):
         exe = os.readlink("/proc/%d/exe" % pid)
         if exe != os.path.realpath(os.path.join(root, PROGRAM_DIR, program)):
             fail("%s started %s, not the installed program" % (launcher, exe))
-        game.key("Escape")
-        status = game.wait_exit(timeout=30.0)
-        if status != 1:
-            fail("%s: Escape ended with status %s, not 1; output:\n%s" % (launcher, status, game.text()))
+        game.escape(timeout=30.0, what=launcher)
     finally:
         game.kill()
     # Whatever the build has of the data must be found from the installed folder.

@@ -95,13 +95,6 @@ def wait_quiet(game, timeout):
     return False
 
 
-def escape(game):
-    game.key("Escape")
-    status = game.wait_exit()
-    if status != 1:
-        fail("Escape ended the program with status %s, not 1" % status)
-
-
 def check_dialogue_and_burst(game_dir, conf):
     game, opened_at = start(game_dir, conf, b"1\n")
     try:
@@ -130,7 +123,7 @@ def check_dialogue_and_burst(game_dir, conf):
             fail("silence set the speed after the down arrow")
         game.key("g")  # the device is closed now: nothing to drive
         time.sleep(0.3)
-        escape(game)
+        game.escape()
     finally:
         game.kill()
     print("ok: device menu after 'x', burst drives the speed, silence stops it, Down, g, Escape -> 1")
@@ -148,7 +141,7 @@ def check_g_keeps_the_last_capture(game_dir, conf):
             time.sleep(remaining)
         if not printing(game):
             fail("after g the last loud capture no longer drives the speed")
-        escape(game)
+        game.escape()
     finally:
         game.kill()
     print("ok: g closes the device and the last capture keeps setting the speed")
@@ -167,7 +160,7 @@ def check_replies_that_open_nothing(game_dir, conf):
             game.key("g")
             if LOUD_PRINT in game.text():
                 fail("%s: a device was captured from" % what)
-            escape(game)
+            game.escape()
         finally:
             game.kill()
         print("ok: %s opens nothing and the game flies on" % what)

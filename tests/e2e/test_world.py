@@ -166,9 +166,7 @@ def check_single_sky(game_dir, work):
             fail("window is %dx%d" % (len(img[0]), len(img)))
         check_sky_and_ground(img, "single sky")
         check_jet_and_hud(img, "single sky")
-        game.key("Escape")
-        if game.wait_exit() != 1:
-            fail("Escape did not end with status 1")
+        game.escape()
     finally:
         game.kill()
     print("ok: 'x' path set-up lines, sky, terrain, jet and HUD on screen")
@@ -190,9 +188,7 @@ def check_sky_cube(game_dir, work):
                                       region(banked, 143, 143, 257, 257)) if a != b)
         if moved < 500:
             fail("turning left changed only %d pixels of the middle" % moved)
-        game.key("Escape")
-        if game.wait_exit() != 1:
-            fail("Escape did not end with status 1")
+        game.escape()
     finally:
         game.kill()
     print("ok: sky cube set-up lines (5 6 3 4 2 1 7 8 9), picture, banking")
@@ -241,9 +237,7 @@ def check_broken_textures(game_dir, work):
             fail("the program ended after the broken textures")
         img = grab(game, os.path.join(work, "broken.ppm"))
         check_sky_and_ground(img, "broken textures")
-        game.key("Escape")
-        if game.wait_exit() != 1:
-            fail("Escape did not end with status 1")
+        game.escape()
     finally:
         game.kill()
     print("ok: broken l1.bmp and missing jetmask.bmp reported, one key each, flies on")
