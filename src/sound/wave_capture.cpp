@@ -43,9 +43,13 @@ void openWaveIn()
     gs.waveFormat.cbSize          = 0;
 
     // A device that does not open leaves the handle null: every later call
-    // then does nothing and the game flies by the keys alone.
-    wavOpen(&gs.waveIn, gs.waveDeviceId, &gs.waveFormat);
+    // then does nothing and the game flies by the keys alone. The step's
+    // "Done!" stays as the dialogue has always shown it; the line after it
+    // keeps the failure from passing for a success.
+    bool opened = wavOpen(&gs.waveIn, gs.waveDeviceId, &gs.waveFormat) == kWavOk;
     printf("Done!\n");
+    if (!opened)
+        printf("Device %d cannot capture sound: flying without the sound throttle.\n", gs.waveDeviceId);
     startWaveIn();
 }
 

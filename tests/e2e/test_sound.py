@@ -154,6 +154,8 @@ def check_replies_that_open_nothing(game_dir, conf):
         try:
             if OPENED not in game.text():
                 fail("%s: no open message" % what)
+            if "cannot capture sound: flying without the sound throttle.\n" not in game.text():
+                fail("%s: the failed open is not reported" % what)
             time.sleep(1.0)
             game.key_down("Down")
             game.key_up("Down")
