@@ -21,12 +21,22 @@ static bool fcWriteFile(const char* name, const uint8_t* data, size_t size)
     return fclose(f) == 0;
 }
 
+static char fcDir[] = "/tmp/vortavia-fuzz-collision-XXXXXX";
+
+static void fcRemoveDir()
+{
+    unlink("arrx.txt");
+    unlink("arrz.txt");
+    rmdir(fcDir);
+}
+
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    // The reader opens its files by relative name: work in a private folder.
-    char dir[] = "/tmp/vortavia-fuzz-collision-XXXXXX";
-    if (!mkdtemp(dir) || chdir(dir) != 0)
+    // The reader opens its files by relative name: work in a private folder,
+    // which goes again when the fuzzer exits.
+    if (!mkdtemp(fcDir) || chdir(fcDir) != 0)
         abort();
+    atexit(fcRemoveDir);
     // Hits print a line each; the fuzzer's own report goes to stderr.
     if (!freopen("/dev/null", "w", stdout))
         abort();

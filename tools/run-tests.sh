@@ -66,12 +66,13 @@ cmake --build build-fuzz -j "$jobs"
 mkdir -p build-fuzz/findings
 for target in bmp collision; do
     echo "=== fuzz_$target: 30 s"
-    corpus=build-fuzz/corpus/$target
+    # Absolute paths: a target may work in a folder of its own.
+    corpus=$PWD/build-fuzz/corpus/$target
     mkdir -p "$corpus"
     cp -n build-fuzz/fuzz/seeds/$target/* "$corpus"/ 2>/dev/null || true
     log=build-fuzz/fuzz_$target.log
     if ! ./build-fuzz/fuzz/fuzz_$target -max_total_time=30 -timeout=10 -rss_limit_mb=2048 \
-            -print_final_stats=1 -artifact_prefix=build-fuzz/findings/$target- "$corpus" >"$log" 2>&1; then
+            -print_final_stats=1 -artifact_prefix="$PWD/build-fuzz/findings/$target-" "$corpus" >"$log" 2>&1; then
         tail -n 60 "$log"
         echo "fuzz_$target found a fault; its input is in build-fuzz/findings/"
         exit 1

@@ -177,6 +177,10 @@ static void wgBuildNormals()
     wgNormals.push_back({1, 0, 0});
     wgNormals.push_back({0, 0, -1});
     wgNormals.push_back({-1, 0, 0});
+    if ((int)wgNormals.size() != kNormalFacet) {
+        fprintf(stderr, "worldgen: facet normals would start at %zu, not %d\n", wgNormals.size(), kNormalFacet);
+        exit(1);
+    }
 
     auto facet = [&](int f) {
         Face& face = wgFaces[f];
