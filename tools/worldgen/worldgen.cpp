@@ -7,15 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "../../src/assets/terrain_data.h"  // the counts the program compiles against
 #include "../common/bmp_writer.h"
 #include "../common/noise.h"
 #include "world.h"
 
 // ---- constants -------------------------------------------------------------
-constexpr int kVertexCount   = 5202;
-constexpr int kNormalCount   = 3770;
-constexpr int kTexCoordCount = 2652;
-constexpr int kFaceCount     = 10400;
 constexpr int kGridVertices  = kWorldGrid * kWorldGrid;  // 2601
 
 constexpr int kNormalDown  = kGridVertices;      // the under-side
@@ -194,8 +191,8 @@ static void wgBuildNormals()
                 facet(2 * (i * kWorldCells + j));
                 facet(2 * (i * kWorldCells + j) + 1);
             }
-    for (int i = 0; i < kWorldCells && (int)wgNormals.size() < kNormalCount; i++)
-        for (int j = 0; j < kWorldCells && (int)wgNormals.size() < kNormalCount; j++) {
+    for (int i = 0; i < kWorldCells && (int)wgNormals.size() < kTerrainNormalCount; i++)
+        for (int j = 0; j < kWorldCells && (int)wgNormals.size() < kTerrainNormalCount; j++) {
             bool foot = !wgSlopeCell(i, j) && worldVertexHeight(i, j) == kWorldFloor &&
                         ((i > 0 && wgSlopeCell(i - 1, j)) || (i < 49 && wgSlopeCell(i + 1, j)) ||
                          (j > 0 && wgSlopeCell(i, j - 1)) || (j < 49 && wgSlopeCell(i, j + 1)));
@@ -208,8 +205,8 @@ static void wgBuildNormals()
 
 static void wgCheckMesh()
 {
-    if ((int)wgVertices.size() != kVertexCount || (int)wgNormals.size() != kNormalCount ||
-        (int)wgTexCoords.size() != kTexCoordCount || (int)wgFaces.size() != kFaceCount)
+    if ((int)wgVertices.size() != kTerrainVertexCount || (int)wgNormals.size() != kTerrainNormalCount ||
+        (int)wgTexCoords.size() != kTerrainTexCoordCount || (int)wgFaces.size() != kTerrainFaceCount)
         wgFail("table counts are off");
     int plateau = 0, floor = 0;
     for (int v = 0; v < kGridVertices; v++) {
@@ -231,7 +228,7 @@ static void wgWriteTables(const char* path)
 
     fprintf(f, "const TerrainVertex terrainVertices[kTerrainVertexCount] = {\n"
                "    //        x            y            z       row col\n");
-    for (int v = 0; v < kVertexCount; v++) {
+    for (int v = 0; v < kTerrainVertexCount; v++) {
         const Vec3& p = wgVertices[v];
         int         g = v % kGridVertices;
         fprintf(f, "    {%11.3ff, %11.3ff, %11.3ff},  // %s %2d %2d\n", p.x, p.y, p.z,
@@ -239,15 +236,15 @@ static void wgWriteTables(const char* path)
     }
     fprintf(f, "};\n\nconst TerrainNormal terrainNormals[kTerrainNormalCount] = {\n"
                "    //       x           y           z\n");
-    for (int n = 0; n < kNormalCount; n++)
+    for (int n = 0; n < kTerrainNormalCount; n++)
         fprintf(f, "    {%10.7ff, %10.7ff, %10.7ff},  // %d\n", wgNormals[n].x, wgNormals[n].y, wgNormals[n].z, n);
     fprintf(f, "};\n\nconst TerrainTexCoord terrainTexCoords[kTerrainTexCoordCount] = {\n"
                "    //    s        t\n");
-    for (int t = 0; t < kTexCoordCount; t++)
+    for (int t = 0; t < kTerrainTexCoordCount; t++)
         fprintf(f, "    {%6.2ff, %6.2ff},  // %d\n", wgTexCoords[t].first, wgTexCoords[t].second, t);
     fprintf(f, "};\n\nconst TerrainFace terrainFaces[kTerrainFaceCount] = {\n"
                "    //  vertex 0..2           normal 0..2          texcoord 0..2\n");
-    for (int i = 0; i < kFaceCount; i++) {
+    for (int i = 0; i < kTerrainFaceCount; i++) {
         const Face& face = wgFaces[i];
         fprintf(f, "    {{%4d, %4d, %4d}, {%4d, %4d, %4d}, {%4d, %4d, %4d}},\n", face.v[0], face.v[1],
                 face.v[2], face.n[0], face.n[1], face.n[2], face.t[0], face.t[1], face.t[2]);
@@ -262,7 +259,7 @@ static void wgWriteTables(const char* path)
                "const MaterialGroup terrainMaterialGroups[kTerrainMaterialGroupCount] = {\n"
                "    // material  faces\n"
                "    {0, %d},\n"
-               "};\n", kFaceCount);
+               "};\n", kTerrainFaceCount);
     if (fclose(f) != 0)
         wgFail("cannot write the terrain tables");
 }
