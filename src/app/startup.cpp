@@ -124,10 +124,12 @@ void appRun(int argc, char** argv, const Edition& ed)
     glutSpecialUpFunc(onSpecialKeyUp);
     glutSpecialFunc(onSpecialKey);
     glutReshapeFunc(onReshape);
+    // Closing the window is a way out like Escape; without this freeglut
+    // would end the process itself, with status 0.
+    glutCloseFunc(onWindowClose);
     glutMainLoop();
 
-    // freeglut's loop only returns when its window is closed by the window
-    // manager; leave as Escape does.
-    ctlReleaseOnExit();
+    // Never reached: Escape and the window's close both end the process
+    // from their callbacks.
     exit(kCtlExitStatus);
 }

@@ -85,12 +85,25 @@ static void ctlShrinkViewport()
     glViewport(70, 190, 500, 320);
 }
 
+// The one way out of a running game: Escape, or the window being closed.
+[[noreturn]] static void ctlQuit()
+{
+    ctlReleaseOnExit();
+    exit(kCtlExitStatus);
+}
+
+void onWindowClose()
+{
+    // freeglut makes the closing window's context current before it calls
+    // this, so the textures can still be given back.
+    ctlQuit();
+}
+
 void onKey(unsigned char key, int, int)
 {
     switch (key) {
     case 27:
-        ctlReleaseOnExit();
-        exit(kCtlExitStatus);
+        ctlQuit();
     case 'c':
         ctlGrowViewport();
         break;

@@ -12,6 +12,8 @@ constexpr int   kCtlExitStatus    = 1;
 void onSpecialKey(int key, int x, int y);
 void onSpecialKeyUp(int key, int x, int y);
 void onKey(unsigned char key, int x, int y);
+// The window manager closed the window: the same way out as Escape.
+void onWindowClose();
 
 // Keyboard edition's down arrow: a brake that remembers how often it was used.
 void ctlBrakePress();
