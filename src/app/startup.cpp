@@ -10,6 +10,8 @@
 #include "assets/texture_table.h"
 #include "flight/collision.h"
 #include "flight/controls.h"
+#include "platform/console.h"
+#include "platform/process.h"
 #include "render/cockpit.h"
 #include "render/frame.h"
 #include "render/sky.h"
@@ -65,6 +67,7 @@ void initScene()
 
     if (gs.collisionEnabled) {
         printf("Loading Collision Data...");
+        fflush(stdout);  // the step shows while it runs, not after it
         loadCollisionField();
         printf("Done!\n");
     }
@@ -107,12 +110,17 @@ void onReshape(int width, int height)
 // ---- entry -----------------------------------------------------------------
 void appRun(int argc, char** argv, const Edition& ed)
 {
+    procGuardStandardFiles();
     editionSelect(ed);
     // Console lines must show as they happen, also when the console is a pipe.
     setvbuf(stdout, nullptr, _IOLBF, 0);
 
-    glutInit(&argc, argv);
-    runConfigConsole();
+    // No echo from the very start: a key typed while the display opens is
+    // already an answer to the first question.
+    conBeginDialogue();
+        glutInit(&argc, argv);
+        runConfigConsole();
+    conEndDialogue();
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     openDisplay();
 

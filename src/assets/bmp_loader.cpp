@@ -3,11 +3,9 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <GL/gl.h>
+
+#include "platform/file.h"
 
 // ---- constants -------------------------------------------------------------
 constexpr int      kBmpFileHeaderSize = 14;
@@ -19,6 +17,7 @@ constexpr int      kBmpOffCompression = 16;
 constexpr int      kBmpOffSizeImage   = 20;
 constexpr int      kBmpMinInfoSize    = 24;      // through biSizeImage
 constexpr int      kBmpBitsPerPixel   = 24;
+constexpr int      kBmpRowAlignment   = 4;       // every stored row is padded to this
 
 // ---- types -----------------------------------------------------------------
 // Owns what one load acquires; bmpRelease closes and frees on every way out.
@@ -31,8 +30,7 @@ struct BmpLoad {
 // ---- helpers ---------------------------------------------------------------
 static void bmpRelease(BmpLoad& load)
 {
-    if (load.fd >= 0)
-        close(load.fd);
+    fileCloseData(load.fd);
     free(load.info);
     free(load.pixels);
     load = BmpLoad{};
@@ -48,51 +46,42 @@ static uint16_t bmpU16(const uint8_t* p)
     return (uint16_t)(p[0] | p[1] << 8);
 }
 
-// Reads exactly `size` bytes unless the file ends or fails first.
-static bool bmpReadAll(int fd, void* into, size_t size)
+// Bytes from one stored row to the next: width x 3, padded to 4.
+static uint64_t bmpStride(int32_t width)
 {
-    uint8_t* at = (uint8_t*)into;
-    while (size > 0) {
-        ssize_t got = read(fd, at, size);
-        if (got <= 0)
-            return false;
-        at += got;
-        size -= (size_t)got;
-    }
-    return true;
+    return ((uint64_t)width * 3 + kBmpRowAlignment - 1) / kBmpRowAlignment * kBmpRowAlignment;
 }
 
-// The size a 24-bit image needs, or 0 when the dimensions are not usable.
+// The pixel bytes a 24-bit image needs (the last row's padding may be left
+// out), or 0 when the dimensions are not usable.
 static uint64_t bmpNeededBytes(int32_t width, int32_t height)
 {
     if (width <= 0 || height == 0 || height == INT32_MIN)
         return 0;
-    return (uint64_t)width * (uint64_t)(height < 0 ? -height : height) * 3;
+    const uint64_t rows = (uint64_t)(height < 0 ? -(int64_t)height : height);
+    return bmpStride(width) * (rows - 1) + (uint64_t)width * 3;
 }
 
 // Reads the file into `load` and says whether its pixels can be uploaded.
 static bool bmpRead(BmpLoad& load, const char* fileName, int32_t& width, int32_t& height)
 {
-    load.fd = open(fileName, O_RDONLY | O_NOCTTY);
+    load.fd = fileOpenData(fileName);
     if (load.fd < 0)
         return false;
-    posix_fadvise(load.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    struct stat st;
-    if (fstat(load.fd, &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
+    const uint64_t fileSize = fileDataSize(load.fd);
 
     uint8_t header[kBmpFileHeaderSize];
-    if (!bmpReadAll(load.fd, header, sizeof header) || bmpU16(header) != kBmpMagic)
+    if (!fileReadAll(load.fd, header, sizeof header) || bmpU16(header) != kBmpMagic)
         return false;
 
     // Every size below is checked against the file before it is allocated,
     // so a bogus header cannot ask for more memory than the file holds.
     const uint32_t offBits = bmpU32(header + 10);
-    if (offBits < kBmpFileHeaderSize + kBmpMinInfoSize || offBits > (uint64_t)st.st_size)
+    if (offBits < kBmpFileHeaderSize + kBmpMinInfoSize || offBits > fileSize)
         return false;
     const uint32_t infoSize = offBits - kBmpFileHeaderSize;
     load.info = (uint8_t*)malloc(infoSize);
-    if (!load.info || !bmpReadAll(load.fd, load.info, infoSize))
+    if (!load.info || !fileReadAll(load.fd, load.info, infoSize))
         return false;
 
     width  = (int32_t)bmpU32(load.info + kBmpOffWidth);
@@ -107,20 +96,25 @@ static bool bmpRead(BmpLoad& load, const char* fileName, int32_t& width, int32_t
     const uint64_t needed = bmpNeededBytes(width, height);
     if (needed == 0)
         return false;
-    if (imageSize == 0)
-        imageSize = needed;  // rows of width x 3 bytes, not padded
-    if (imageSize < needed || imageSize > (uint64_t)st.st_size - offBits)
+    const uint64_t inFile = fileSize - offBits;
+    if (imageSize == 0) {
+        // Padded rows; a writer that left out the last row's padding still counts.
+        imageSize = bmpStride(width) * (uint64_t)(height < 0 ? -(int64_t)height : height);
+        if (imageSize > inFile)
+            imageSize = needed;
+    }
+    if (imageSize < needed || imageSize > inFile)
         return false;
 
     load.pixels = (uint8_t*)malloc(imageSize);
-    return load.pixels && bmpReadAll(load.fd, load.pixels, imageSize);
+    return load.pixels && fileReadAll(load.fd, load.pixels, imageSize);
 }
 
 // Rows stored top-down come first in the file; the GL wants the bottom row
 // first, so they are put the other way up in place.
 static void bmpFlipRows(uint8_t* pixels, int32_t width, int32_t rows)
 {
-    const size_t stride = (size_t)width * 3;
+    const size_t stride = (size_t)bmpStride(width);
     uint8_t*     top    = pixels;
     uint8_t*     bottom = pixels + stride * (size_t)(rows - 1);
     for (; top < bottom; top += stride, bottom -= stride)
@@ -129,6 +123,28 @@ static void bmpFlipRows(uint8_t* pixels, int32_t width, int32_t rows)
             top[i]    = bottom[i];
             bottom[i] = t;
         }
+}
+
+// Whether the GL will take an image of this size: within its largest
+// texture, and not refused by a proxy texture. An image refused at upload
+// would leave the texture without one, which the driver does not survive.
+static bool bmpGlTakes(int32_t width, int32_t height)
+{
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (width > largest || height > largest)
+        return false;
+    GLint proxyWidth = 0;
+    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 3, width, height, 0, GL_BGR, GL_UNSIGNED_BYTE, nullptr);
+    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &proxyWidth);
+    return proxyWidth != 0;
+}
+
+// Errors left by earlier calls must not be taken for the upload's own.
+static void bmpClearGlErrors()
+{
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; i++) {
+    }
 }
 
 // ---- loader ----------------------------------------------------------------
@@ -140,7 +156,7 @@ int loadBmpTexture(const char* fileName)
         bmpRelease(load);
         return 0;
     }
-    close(load.fd);
+    fileCloseData(load.fd);
     load.fd = -1;
     free(load.info);
     load.info = nullptr;
@@ -150,12 +166,19 @@ int loadBmpTexture(const char* fileName)
         bmpFlipRows(load.pixels, width, height);
     }
 
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // Stored rows are padded to 4 bytes; whatever other code left in the
+    // other unpack settings must not apply to them.
+    bmpClearGlErrors();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, kBmpRowAlignment);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_BGR, GL_UNSIGNED_BYTE, load.pixels);
+    bool taken = bmpGlTakes(width, height);
+    if (taken) {
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_BGR, GL_UNSIGNED_BYTE, load.pixels);
+        taken = glGetError() == GL_NO_ERROR;
+    }
 
     bmpRelease(load);
-    return 1;
+    return taken ? 1 : 0;
 }

@@ -23,13 +23,22 @@ void setHeading(float angle)
     flLoadCamera();
 }
 
+double flightStep(int speed, float component)
+{
+    // Both factors widened first: a float product would round a fast jet's
+    // step by a unit now and then.
+    return (double)speed * (double)component * kFlightStepFactor;
+}
+
 void moveCamera(int speed)
 {
-    // The step is formed as (speed * direction) * 0.1 in double and the sum is
-    // truncated towards zero, so small steps near the origin are lost.
-    gs.camZ = (int)(gs.camZ + (double)(speed * gs.dirZ) * kFlightStepFactor);
-    gs.camX = (int)(gs.camX + (double)(speed * gs.dirX) * kFlightStepFactor);
-    flLoadCamera();
+    // The sum is truncated towards zero, so small steps near the origin are lost.
+    gs.camZ = (int)(gs.camZ + flightStep(speed, gs.dirZ));
+    gs.camX = (int)(gs.camX + flightStep(speed, gs.dirX));
+    // Before the first turn there is no direction: the centre would be the
+    // eye, a camera with no view. The view then stays as it was.
+    if (gs.dirX != 0.0f || gs.dirY != 0.0f || gs.dirZ != 0.0f)
+        flLoadCamera();
 }
 
 // ---- per-frame rules -------------------------------------------------------

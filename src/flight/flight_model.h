@@ -13,3 +13,7 @@ constexpr double kFlightStepFactor  = 0.1;
 void updateFlight();
 void setHeading(float angle);
 void moveCamera(int speed);
+
+// One frame's movement along a direction component at `speed`, in world
+// units, before truncation: (speed x component) x 0.1, in double.
+double flightStep(int speed, float component);

@@ -9,15 +9,22 @@
 constexpr int kConKeyEnd = -1;
 
 // ---- functions -------------------------------------------------------------
+// Paired around the start-up dialogue: from the first to the second call a
+// terminal on standard input echoes nothing and gives every key at once, so
+// keys typed ahead of a prompt do not show either. The second call, the
+// process's exit and a fatal signal put the terminal back as it was.
+void conBeginDialogue();
+void conEndDialogue();
+
 // Flushes standard output, then reads one key press: no echo, no Enter. A key
 // that sends several codes (arrows) gives them one call at a time.
 int conReadKey();
 
-// Flushes standard output, then reads a decimal number the player types and
-// ends with Enter (echoed, as any typed line). The rest of that line is
-// dropped so it cannot answer a later key read. Returns 1 when a number was
-// read, 0 otherwise (value untouched).
-int conReadInt(int* value);
+// Flushes standard output, then reads the line the player types and ends
+// with Enter (echoed, as any typed line) into `line`, NUL-terminated; what
+// does not fit is dropped so it cannot answer a later read. Returns the
+// length kept, or -1 at end of input with nothing typed.
+int conReadLine(char* line, int size);
 
 // Reads from `in` instead of standard input (nullptr: standard input again).
 void conSetInput(FILE* in);

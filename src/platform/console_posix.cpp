@@ -12,6 +12,7 @@ static FILE*                 conIn = nullptr;
 static struct termios        conSavedMode;
 static volatile sig_atomic_t conRawActive   = 0;
 static bool                  conHandlersSet = false;
+static bool                  conInDialogue  = false;
 
 static const int conFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
@@ -50,7 +51,7 @@ static void conInstallHandlers()
 static bool conEnterRaw()
 {
     struct termios raw;
-    if (tcgetattr(STDIN_FILENO, &conSavedMode) != 0)
+    if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &conSavedMode) != 0)
         return false;
     conInstallHandlers();
     raw = conSavedMode;
@@ -63,6 +64,20 @@ static bool conEnterRaw()
         return false;
     }
     return true;
+}
+
+// ---- dialogue --------------------------------------------------------------
+void conBeginDialogue()
+{
+    if (!conInDialogue)
+        conInDialogue = conEnterRaw();
+}
+
+void conEndDialogue()
+{
+    if (conInDialogue)
+        conLeaveRaw();
+    conInDialogue = false;
 }
 
 // ---- reads -----------------------------------------------------------------
@@ -83,10 +98,11 @@ static int conGetc(FILE* in)
 
 int conReadKey()
 {
-    // Raw mode goes on before the prompt shows, so a key typed the moment
-    // the prompt appears is neither echoed nor held back for an Enter.
+    // Outside the dialogue raw mode goes on before the prompt shows, so a
+    // key typed the moment the prompt appears is neither echoed nor held
+    // back for an Enter.
     FILE* in  = conInput();
-    bool  raw = in == stdin && isatty(STDIN_FILENO) && conEnterRaw();
+    bool  raw = in == stdin && !conInDialogue && conEnterRaw();
     fflush(stdout);
     int c = conGetc(in);
     if (raw)
@@ -94,17 +110,25 @@ int conReadKey()
     return c == EOF ? kConKeyEnd : c;
 }
 
-int conReadInt(int* value)
+int conReadLine(char* line, int size)
 {
     FILE* in = conInput();
+    // A typed line is echoed and edited as usual, then the dialogue's mode is back.
+    const bool cooked = in == stdin && conInDialogue;
+    if (cooked)
+        conLeaveRaw();
     fflush(stdout);
 
-    int got = fscanf(in, "%d", value) == 1;
-    int c;
-    do
-        c = conGetc(in);
-    while (c != EOF && c != '\n');
-    return got;
+    int length = 0, c;
+    while ((c = conGetc(in)) != EOF && c != '\n')
+        if (length < size - 1)
+            line[length++] = (char)c;
+    if (size > 0)
+        line[length] = '\0';
+
+    if (cooked)
+        conEnterRaw();
+    return c == EOF && length == 0 ? -1 : length;
 }
 
 void conSetInput(FILE* in)

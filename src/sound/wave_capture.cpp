@@ -2,6 +2,7 @@
 #include "sound/wave_capture.h"
 
 #include <atomic>
+#include <climits>
 #include <cstdio>
 
 #include "app/game_state.h"
@@ -13,8 +14,46 @@
 constexpr uint16_t kCapChannels   = 2;
 constexpr uint32_t kCapSampleRate = 22050;
 constexpr uint16_t kCapBits       = 8;
+constexpr int      kCapReplySize  = 80;   // longer replies are cut, the number is at their start
+constexpr int      kCapNotListed  = -1;   // the device number of a reply too large for any device
+
+// ---- data ------------------------------------------------------------------
+// A number too large for a device number is named as typed.
+static char capTypedNumber[kCapReplySize] = {};
 
 // ---- device menu -----------------------------------------------------------
+// Takes the reply the way "%d" reads a number (blanks, a sign, digits), but a
+// number too large for an int names no device instead of a wrapped one, and
+// an empty reply is no number: device 0, at once.
+static void capTakeReply(const char* reply)
+{
+    capTypedNumber[0] = '\0';
+    const char* at = reply;
+    while (*at == ' ' || *at == '\t' || *at == '\r' || *at == '\v' || *at == '\f')
+        at++;
+    const char* start = at;
+    if (*at == '+' || *at == '-')
+        at++;
+    if (*at < '0' || *at > '9')
+        return;  // not a number: the id stays as it was
+
+    long long value = 0;
+    bool      fits  = true;
+    for (; *at >= '0' && *at <= '9'; at++) {
+        if (fits)
+            value = value * 10 + (*at - '0');
+        fits = fits && value <= (long long)INT_MAX + 1;
+    }
+    if (*start == '-')
+        value = -value;
+    if (fits && value >= INT_MIN && value <= INT_MAX) {
+        gs.waveDeviceId = (int)value;
+        return;
+    }
+    gs.waveDeviceId = kCapNotListed;
+    snprintf(capTypedNumber, sizeof capTypedNumber, "%.*s", (int)(at - start), start);
+}
+
 void chooseWaveDevice()
 {
     printf("WaveIn devices available on this computer are...\n");
@@ -25,7 +64,9 @@ void chooseWaveDevice()
     }
     printf("Please choose the wave in device");
     // No number (or no input at all) leaves device 0, the system's default.
-    conReadInt(&gs.waveDeviceId);
+    char reply[kCapReplySize];
+    conReadLine(reply, sizeof reply);
+    capTakeReply(reply);
     openWaveIn();
 }
 
@@ -46,9 +87,11 @@ void openWaveIn()
     // then does nothing and the game flies by the keys alone. The step's
     // "Done!" stays as the dialogue has always shown it; the line after it
     // keeps the failure from passing for a success.
-    bool opened = wavOpen(&gs.waveIn, gs.waveDeviceId, &gs.waveFormat) == kWavOk;
+    bool opened = !capTypedNumber[0] && wavOpen(&gs.waveIn, gs.waveDeviceId, &gs.waveFormat) == kWavOk;
     printf("Done!\n");
-    if (!opened)
+    if (!opened && capTypedNumber[0])
+        printf("Device %s cannot capture sound: flying without the sound throttle.\n", capTypedNumber);
+    else if (!opened)
         printf("Device %d cannot capture sound: flying without the sound throttle.\n", gs.waveDeviceId);
     startWaveIn();
 }

@@ -9,6 +9,7 @@
 #include "app/game_state.h"
 #include "assets/terrain.h"
 #include "assets/terrain_data.h"
+#include "assets/texture_table.h"
 #include "support/gl_window.h"
 
 static const TerrainVertex& corner(const TerrainFace& f, int c) { return terrainVertices[f.vertex[c]]; }
@@ -150,6 +151,7 @@ TEST(TerrainList, HoldsEveryTriangleWithTheMaterial)
 {
     glTestWindow();
     editionSelect(kKeyboardEdition);
+    glGenTextures(kTextureCount, &gs.textureIds[1]);
     testing::internal::CaptureStdout();
     buildTerrainList();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "loading terrain...done!\n");
@@ -168,6 +170,7 @@ TEST(TerrainList, HoldsEveryTriangleWithTheMaterial)
         glPushMatrix();
             glLoadIdentity();
             glRotatef(90, 1, 0, 0);
+            glBindTexture(GL_TEXTURE_2D, gs.textureIds[kTexJetMask]);
             glRenderMode(GL_FEEDBACK);
             glCallList(gs.terrainList);
             GLint values = glRenderMode(GL_RENDER);
@@ -176,6 +179,12 @@ TEST(TerrainList, HoldsEveryTriangleWithTheMaterial)
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glEnable(GL_CULL_FACE);
+    // The list carries its texture with it, whatever was bound before.
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ((GLuint)bound, gs.textureIds[kTexTerrain]);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDeleteTextures(kTextureCount, &gs.textureIds[1]);
 
     int triangles = 0;
     for (GLint at = 0; at < values;) {

@@ -104,12 +104,34 @@ TEST_F(FlightModel, StepsTruncateTowardsZero)
     EXPECT_EQ(gs.camX, -99);
 }
 
+TEST_F(FlightModel, StepsAreFormedInDoubleAndTheLookAheadTakesTheSame)
+{
+    // In float, 3206 x -cos(0.15) rounds to a step that lands on 4683.
+    setHeading(0.15f);
+    gs.camX = 0;
+    gs.camZ = 5000;
+    const double ahead = gs.camZ + flightStep(3206, gs.dirZ);
+    moveCamera(3206);
+    EXPECT_EQ(gs.camZ, 4682);
+    EXPECT_EQ(gs.camZ, (int)ahead);
+}
+
 TEST_F(FlightModel, DirectionIsZeroUntilTheFirstTurn)
 {
-    gs.speed = 1000;
+    // Throttle before any turn: nothing moves, and the view is kept rather
+    // than a camera looking at its own eye.
+    glLoadIdentity();
+    glTranslatef(1, 2, 3);
+    gs.speed        = 1000;
+    gs.accelerating = true;
     frames(3);
     EXPECT_EQ(gs.camX, 0);
     EXPECT_EQ(gs.camZ, -10500);
+    double m[16];
+    glTestMatrix(GL_MODELVIEW_MATRIX, m);
+    EXPECT_EQ(m[12], 1.0);
+    EXPECT_EQ(m[14], 3.0);
+    EXPECT_EQ(gs.speed, 1600);  // the speed counts up all the same
     gs.turnRate = 0.15f;
     frames(1);
     EXPECT_FLOAT_EQ(gs.dirX, (float)std::sin(0.15));

@@ -7,10 +7,13 @@
 #include <vector>
 #include <gtest/gtest.h>
 #include <GL/freeglut.h>
+#include <unistd.h>
 
 #include "app/edition.h"
 #include "app/game_state.h"
 #include "assets/texture_table.h"
+#include "flight/collision.h"
+#include "flight/flight_model.h"
 #include "render/cockpit.h"
 #include "render/frame.h"
 #include "render/hud.h"
@@ -434,4 +437,41 @@ TEST_F(Render, FrameLeavesTheSceneStateAsItFoundIt)
     }
     glLoadIdentity();
     glDisable(GL_LIGHTING);
+}
+
+// A hit must turn the speed round before the same frame's flight update
+// moves the jet; the other way round the jet first flies into the wall.
+TEST_F(Render, FrameTestsTheStepAheadBeforeTheJetMoves)
+{
+    char cwd[4096], dir[] = "/tmp/vortavia-frame-XXXXXX";
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    ASSERT_EQ(chdir(dir), 0);
+    for (const auto& [name, text] : {std::pair{"arrx.txt", "0"}, std::pair{"arrz.txt", "-10700"}}) {
+        FILE* f = fopen(name, "w");
+        fputs(text, f);
+        fclose(f);
+    }
+    testing::internal::CaptureStdout();
+    loadCollisionField();
+    testing::internal::GetCapturedStdout();
+    for (const char* name : {"arrx.txt", "arrz.txt"})
+        unlink(name);
+    EXPECT_EQ(chdir(cwd), 0);
+    rmdir(dir);
+
+    gs.hudFont = GLUT_BITMAP_8_BY_13;
+    for (GLuint* list : {&gs.singleSkyList, &gs.terrainList, &gs.jetMaskList, &gs.jetList}) {
+        *list = glGenLists(1);  // what the lists draw is not this test's business
+        glNewList(*list, GL_COMPILE);
+        glEndList();
+    }
+    setHeading(0.0f);  // looking along -Z, at the obstacle 200 ahead
+    gs.speed = 1000;
+    testing::internal::CaptureStdout();
+    renderFrame();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "hit \n");
+    EXPECT_EQ(gs.speed, -133);
+    EXPECT_EQ(gs.camZ, -10486);  // backed off, never went nearer
+    glLoadIdentity();
 }

@@ -172,11 +172,18 @@ TEST_F(SoundEdition, DeviceMenuListsUsableDevicesAndOpensTheChoice)
 
 TEST_F(SoundEdition, RepliesThatOpenNothingLeaveTheKeysInCharge)
 {
-    for (const char* reply : {"abc\n", "", "99\n", "-4\n"}) {
-        SCOPED_TRACE(reply);
+    // No "default" device here, so device 0 does not open either.
+    const struct { const char* reply; const char* named; } cases[] = {
+        {"abc\n", "0"},  {"", "0"},        {"\n5\n", "0"},  // Enter alone answers at once
+        {"99\n", "99"},  {"-4\n", "-4"},
+        {"4294967297\n", "4294967297"},   {"99999999999\n", "99999999999"},
+        {" -2147483649 x\n", "-2147483649"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply);
         editionSelect(kSoundEdition);
-        std::string out = withConsole(reply, chooseWaveDevice);
-        EXPECT_NE(out.find("Opening WaveIn Device...Done!\nDevice " + std::to_string(gs.waveDeviceId) +
+        std::string out = withConsole(c.reply, chooseWaveDevice);
+        EXPECT_NE(out.find(std::string("Opening WaveIn Device...Done!\nDevice ") + c.named +
                            " cannot capture sound: flying without the sound throttle.\n"),
                   std::string::npos) << out;
         EXPECT_EQ(gs.waveIn, nullptr);

@@ -1,0 +1,74 @@
+// file_posix.cpp -- data file opens and reads on POSIX: never block, never take a special file.
+#include "platform/file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// ---- functions -------------------------------------------------------------
+int fileOpenData(const char* name)
+{
+    // A FIFO would block the open until some writer came, and opening a
+    // device can do things of its own: look first, open without waiting,
+    // then make sure the thing opened is still a plain file.
+    struct stat st;
+    if (!name || stat(name, &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    int fd = open(name, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return fd;
+}
+
+void fileCloseData(int fd)
+{
+    if (fd >= 0)
+        close(fd);
+}
+
+uint64_t fileDataSize(int fd)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0 || st.st_size < 0)
+        return 0;
+    return (uint64_t)st.st_size;
+}
+
+bool fileReadAll(int fd, void* into, size_t size)
+{
+    unsigned char* at = (unsigned char*)into;
+    while (size > 0) {
+        ssize_t got = read(fd, at, size);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        at += got;
+        size -= (size_t)got;
+    }
+    return true;
+}
+
+FILE* fileOpenDataStream(const char* name)
+{
+    int fd = fileOpenData(name);
+    if (fd < 0)
+        return nullptr;
+    FILE* stream = fdopen(fd, "r");
+    if (!stream)
+        close(fd);
+    return stream;
+}
+
+void fileCloseDataStream(FILE* stream)
+{
+    if (stream)
+        fclose(stream);
+}
