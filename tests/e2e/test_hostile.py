@@ -1,0 +1,232 @@
+"""test_hostile.py -- the built programs against hostile files and descriptors, for real.
+
+Runs under the X server in $DISPLAY: keys typed ahead on a real terminal,
+standard descriptors closed at start, a console pipe whose reader goes away,
+and FIFOs and an image too large for the GL at the data paths.
+"""
+import argparse
+import fcntl
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import termios
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from gamerun import Game, fail, image_mean  # noqa: E402
+from test_sound import write_devices  # noqa: E402
+
+CLOSING = "\n\n\nOk...Loading the game...\n\n"
+COMPLETE = "Loading Complete!!"
+
+
+def wait_until(what, predicate, timeout=20.0):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if predicate():
+            return
+        time.sleep(0.05)
+    fail("no %s within %.0f s" % (what, timeout))
+
+
+def wait_drawn(game, work, timeout=20.0):
+    """Waits until the window shows a drawn frame (anything but black)."""
+    shot = os.path.join(work, "drawn.png")
+    game.find_window()
+
+    def drawn():
+        if game.proc.poll() is not None:
+            fail("the program ended (status %s); output:\n%s" % (game.proc.returncode, game.text()))
+        return subprocess.run(["import", "-window", game.window, shot],
+                              capture_output=True).returncode == 0 and image_mean(shot) > 0.0
+    wait_until("drawn frame", drawn, timeout)
+
+
+def copy_game(game_dir, work, name):
+    copy = os.path.join(work, name)
+    os.mkdir(copy)
+    for entry in os.listdir(game_dir):
+        source = os.path.join(game_dir, entry)
+        if os.path.isfile(source):
+            shutil.copy2(source, copy)
+    return copy
+
+
+def write_bmp(path, width, height):
+    row = (width * 3 + 3) // 4 * 4
+    pixels = bytes([90, 160, 60]) * width + bytes(row - width * 3)
+    with open(path, "wb") as out:
+        out.write(b"BM" + struct.pack("<IHHI", 54 + row * height, 0, 0, 54))
+        out.write(struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, 0, 0, 0, 0, 0))
+        out.write(pixels * height)
+
+
+# ---- the console ------------------------------------------------------------
+def blocked_writing(pid):
+    """Whether the process sleeps in a write to a full pipe."""
+    try:
+        with open("/proc/%d/wchan" % pid) as f:
+            return "pipe_write" in f.read()
+    except OSError:
+        return False
+
+
+def check_type_ahead_not_echoed(game_dir):
+    """Keys typed before the banner shows are answers, and never echoed."""
+    master, slave = os.openpty()
+    out_r, out_w = os.pipe()
+    # A full pipe holds the program in its first write, the banner, which
+    # comes after the terminal was set up for the dialogue: a deterministic
+    # moment at which to type ahead.
+    flags = fcntl.fcntl(out_w, fcntl.F_GETFL)
+    fcntl.fcntl(out_w, fcntl.F_SETFL, flags | os.O_NONBLOCK)
+    filled = 0
+    try:
+        while True:
+            filled += os.write(out_w, b"\0" * 4096)
+    except BlockingIOError:
+        pass
+    fcntl.fcntl(out_w, fcntl.F_SETFL, flags)
+    proc = subprocess.Popen(["./vortavia"], cwd=game_dir, stdin=slave, stdout=out_w, stderr=out_w,
+                            start_new_session=True)
+    os.close(slave)
+    os.close(out_w)
+    output = b""
+    try:
+        wait_until("write blocked on the full console pipe", lambda: blocked_writing(proc.pid))
+        if termios.tcgetattr(master)[3] & termios.ECHO:
+            fail("the terminal still echoes when the banner is printed")
+        os.write(master, b"a222")
+        while len(output) < filled or CLOSING.encode() not in output[filled:]:
+            chunk = os.read(out_r, 65536)
+            if not chunk:
+                fail("the program ended in the dialogue: %r" % output[filled:])
+            output += chunk
+        wait_until("terminal restored after the dialogue",
+                   lambda: termios.tcgetattr(master)[3] & termios.ECHO)
+        proc.send_signal(signal.SIGTERM)
+        proc.wait(timeout=15)
+        fcntl.fcntl(master, fcntl.F_SETFL, fcntl.fcntl(master, fcntl.F_GETFL) | os.O_NONBLOCK)
+        try:
+            echoed = os.read(master, 4096)
+        except (BlockingIOError, OSError):
+            echoed = b""
+        if echoed:
+            fail("keys typed ahead were echoed: %r" % echoed)
+        if b"Sky Mode:" not in output:
+            fail("the typed-ahead keys did not answer the dialogue: %r" % output[filled:])
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+        os.close(master)
+        os.close(out_r)
+    print("ok: keys typed ahead answer the dialogue, nothing echoed, terminal restored")
+
+
+def check_closed_descriptors(game_dir, work):
+    """Started without descriptors 0 (and 1, 2): no console read of the X connection."""
+    for closing, what in (("<&-", "standard input"), ("<&- >&- 2>&-", "all three")):
+        game = Game(["sh", "-c", 'exec "$0" %s' % closing, "./vortavia"], cwd=game_dir,
+                    use_pty=False)
+        try:
+            wait_drawn(game, work)
+            # Had a later open (the X connection) taken a closed number, the
+            # console would be reading or writing it.
+            for fd in (0,) if what == "standard input" else (0, 1, 2):
+                if os.readlink("/proc/%d/fd/%d" % (game.proc.pid, fd)) != "/dev/null":
+                    fail("%s closed: descriptor %d is %s, not /dev/null"
+                         % (what, fd, os.readlink("/proc/%d/fd/%d" % (game.proc.pid, fd))))
+            if what == "standard input" and CLOSING not in game.text():
+                fail("closed standard input: no way through the dialogue:\n" + game.text())
+            game.escape(what="the program with %s closed" % what)
+        finally:
+            game.kill()
+    print("ok: closed standard descriptors: defaults, a window, Escape -> 1")
+
+
+def check_console_reader_gone(game_dir, work):
+    """The sound edition prints each speed; its console pipe then loses its reader."""
+    conf = write_devices(work)
+    game = Game(["./vortavia_sound"], cwd=game_dir, use_pty=False,
+                env={"ALSA_CONFIG_PATH": conf, "LP_NUM_THREADS": "0"})
+    try:
+        game.send(b"x")
+        game.wait_for("Please choose the wave in device")
+        game.send(b"1\n")
+        game.close_input()
+        game.wait_for("9600 ")
+        wait_drawn(game, work)
+        first, later = os.path.join(work, "gone1.png"), os.path.join(work, "gone2.png")
+        game.screenshot(first)
+        game.proc.stdout.close()  # the reader goes; every print now meets a closed pipe
+
+        # It flies on: the view turns by itself, so the picture keeps changing,
+        # frame after frame, each of which printed a speed.
+        def changed():
+            if game.proc.poll() is not None:
+                fail("the game ended when its console went away (status %s)" % game.proc.returncode)
+            return subprocess.run(["import", "-window", game.window, later],
+                                  capture_output=True).returncode == 0 and \
+                subprocess.run(["compare", "-metric", "AE", first, later, "null:"],
+                               capture_output=True).returncode == 1
+        for _ in range(3):
+            wait_until("changed picture after the console went away", changed)
+            os.replace(later, first)
+        game.key("Escape")
+        status = game.wait_exit()
+        if status != 1:
+            fail("Escape without a console ended with status %s, not 1" % status)
+    finally:
+        game.kill()
+    print("ok: console pipe without a reader: no SIGPIPE, flies on, Escape -> 1")
+
+
+# ---- the data files ---------------------------------------------------------
+def check_fifos_and_oversized_image(game_dir, work):
+    """FIFOs as a texture and a collision file, and a terrain image no GL takes."""
+    copy = copy_game(game_dir, work, "hostile")
+    for name in ("test1.bmp", "arrx.txt"):
+        os.unlink(os.path.join(copy, name))
+        os.mkfifo(os.path.join(copy, name))
+    write_bmp(os.path.join(copy, "l1.bmp"), 16385, 1)
+    game = Game(["./vortavia"], cwd=copy, use_pty=False)
+    try:
+        game.send(b"x")
+        for number, name in ((1, "test1.bmp"), (7, "l1.bmp")):
+            game.wait_for("Could not find the BMP for texture number %d\nFile name: %s\n"
+                          "Continuing without it...\n" % (number, name))
+            game.send(b"k")  # the key the message waits for
+        game.wait_for(COMPLETE)
+        if "arrx.txt cannot be opened: flying without obstacles." not in game.text():
+            fail("a FIFO as arrx.txt was not refused:\n" + game.text())
+        wait_drawn(game, work)
+        game.key_down("Left")  # frames with the placeholder terrain, turning
+        wait_drawn(game, work)
+        game.key_up("Left")
+        game.escape(what="the program with hostile data files")
+    finally:
+        game.kill()
+    print("ok: FIFOs refused as missing files, an oversized image gets the placeholder, flies on")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game-dir", required=True)
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        fail("needs an X display (run under xvfb-run)")
+    game_dir = os.path.abspath(args.game_dir)
+    with tempfile.TemporaryDirectory(prefix="vortavia-hostile-") as work:
+        check_type_ahead_not_echoed(game_dir)
+        check_closed_descriptors(game_dir, work)
+        check_console_reader_gone(game_dir, work)
+        check_fifos_and_oversized_image(game_dir, work)
+
+
+if __name__ == "__main__":
+    main()
