@@ -5,14 +5,16 @@
 #include <cstdio>
 #include <vector>
 
-// Pixels are blue, green, red, bottom row first, rows unpadded (the game's
-// loader takes width x 3 bytes a row); biSizeImage holds their exact length.
+// Pixels are blue, green, red, bottom row first, each row padded to 4 bytes
+// as every BMP reader expects; biSizeImage holds the padded length.
 inline bool bmpWrite(const char* path, int width, int height, const std::vector<uint8_t>& bgr)
 {
     if (width <= 0 || height <= 0 || bgr.size() != (size_t)width * height * 3)
         return false;
 
-    const uint32_t pixelBytes = (uint32_t)bgr.size();
+    const size_t   row        = (size_t)width * 3;
+    const size_t   stride     = (row + 3) / 4 * 4;
+    const uint32_t pixelBytes = (uint32_t)(stride * (size_t)height);
     const uint32_t offBits    = 14 + 40;
     uint8_t h[offBits] = {};
     auto put16 = [&](int at, uint32_t v) { h[at] = v & 0xff; h[at + 1] = (v >> 8) & 0xff; };
@@ -33,6 +35,10 @@ inline bool bmpWrite(const char* path, int width, int height, const std::vector<
     FILE* f = fopen(path, "wb");
     if (!f)
         return false;
-    bool ok = fwrite(h, 1, offBits, f) == offBits && fwrite(bgr.data(), 1, pixelBytes, f) == pixelBytes;
+    const uint8_t pad[3] = {};
+    bool ok = fwrite(h, 1, offBits, f) == offBits;
+    for (int y = 0; ok && y < height; y++)
+        ok = fwrite(bgr.data() + row * (size_t)y, 1, row, f) == row
+          && fwrite(pad, 1, stride - row, f) == stride - row;
     return fclose(f) == 0 && ok;
 }
