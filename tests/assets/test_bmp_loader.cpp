@@ -40,7 +40,7 @@ static void put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
 
 static int stride(int width)
 {
-    return (width * 3 + 3) / 4 * 4;
+    return (int)(((int64_t)width * 3 + 3) / 4 * 4);
 }
 
 // Byte n of the image, rows laid end to end, holds n: every byte's place can
@@ -64,9 +64,11 @@ static std::vector<uint8_t> makeBmp(const BmpShape& s)
         put32(b, 30, s.compression);
         put32(b, 34, s.sizeImage);
     }
-    const int row = s.width > 0 ? s.width * 3 : 1;
+    // Giant dimensions come with a few pixel bytes only: lay those out as one row.
+    const int64_t row  = s.width > 0 && pixels > 0 ? std::min<int64_t>((int64_t)s.width * 3, pixels) : 1;
+    const int64_t step = (row + 3) / 4 * 4;
     for (int i = 0; i < pixels; i++) {
-        const int y = i / stride(s.width > 0 ? s.width : 1), x = i % stride(s.width > 0 ? s.width : 1);
+        const int64_t y = i / step, x = i % step;
         if (x < row)
             b[(size_t)off + i] = (uint8_t)((y * row + x) & 0xff);
     }
