@@ -57,7 +57,10 @@ using WaveInHandle = WaveInDevice*;
 // ---- functions -------------------------------------------------------------
 // Every call is made from one thread of the program. A call that cannot be
 // carried out returns an error and changes nothing; none of them blocks for
-// longer than it takes the capture thread to notice a stop.
+// longer than it takes the capture thread to notice a stop, except that a
+// probe or an open waits up to about a second for a device to open. One that
+// does not open in that time counts as unusable, and later probes and opens
+// of it fail at once for as long as it stays blocked.
 
 // Capture devices, numbered from 0: the sound system's default first, then
 // every capture device it lists. Asking the count looks for devices afresh.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
 #include <pthread.h>
 #include <string>
 #include <vector>
@@ -19,6 +20,12 @@ constexpr unsigned kWavRingFrames    = 8192;  // about 0.37 s at 22050 Hz: room 
 constexpr int      kWavPollMs        = 20;    // longest a stop or close waits for the thread
 constexpr int      kWavNapMs         = 5;     // pause after a read that gave nothing
 constexpr long     kWavNsPerSec      = 1000000000L;
+// Opening a PCM can block whatever the flags say (ALSA's file plugin opens
+// its infile without O_NONBLOCK; a busy card may wait for its owner), so
+// each open runs on a helper and is given up after this long. A working
+// device opens in a few milliseconds; a slow sound server gets a margin.
+constexpr int      kWavOpenWaitMs    = 1000;
+constexpr int      kWavMaxStuck      = 4;     // opens given up on whose helpers are still blocked
 
 static const char* const kWavDefaultName = "default";
 
@@ -47,12 +54,53 @@ struct WaveInDevice {
     unsigned char chunk[kWavChunkFrames * kWavMaxFrameBytes];
 };
 
+// One open of a PCM, shared by the caller and its helper thread under
+// wavJobLock; whichever of the two is done with it last frees it.
+struct WavOpenJob {
+    std::string      name;
+    snd_pcm_format_t format;
+    unsigned         channels;
+    unsigned         rate;
+    bool             keep;        // an open keeps the configured device, a probe only asks
+
+    // Under wavJobLock.
+    bool       finished;          // the helper is done and the result is in
+    bool       abandoned;         // the caller gave up waiting: the helper cleans up
+    int        result;
+    snd_pcm_t* pcm;
+};
+
 // ---- static data -----------------------------------------------------------
 static WaveInDevice             wavSlots[kWavMaxOpen];
 static int                      wavNextSlot = 0;
 static std::vector<std::string> wavNames;       // device number -> ALSA PCM name
 static bool                     wavScanned  = false;
 static bool                     wavQuietSet = false;
+
+static pthread_mutex_t wavJobLock = PTHREAD_MUTEX_INITIALIZER;
+static pthread_cond_t  wavJobDone;                // on CLOCK_MONOTONIC, set up by wavInit
+static WavOpenJob*     wavStuck[kWavMaxStuck];    // under wavJobLock: helpers still blocked
+
+// ---- time ------------------------------------------------------------------
+static timespec wavAfter(timespec t, int64_t ns)
+{
+    ns += t.tv_nsec;
+    t.tv_sec += (time_t)(ns / kWavNsPerSec);
+    t.tv_nsec = (long)(ns % kWavNsPerSec);
+    return t;
+}
+
+static bool wavBefore(const timespec& a, const timespec& b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+static timespec wavNow()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now;
+}
 
 // ---- ALSA set-up -----------------------------------------------------------
 // ALSA reports every refused device on stderr; the game's console shows
@@ -65,6 +113,12 @@ static void wavInit()
         return;
     wavQuietSet = true;
     snd_lib_error_set_handler(wavQuiet);
+
+    pthread_condattr_t attr;
+    pthread_condattr_init(&attr);
+    pthread_condattr_setclock(&attr, CLOCK_MONOTONIC);
+    pthread_cond_init(&wavJobDone, &attr);
+    pthread_condattr_destroy(&attr);
 }
 
 static void wavAddName(const char* name)
@@ -132,14 +186,112 @@ static bool wavConfigure(snd_pcm_t* pcm, snd_pcm_format_t format, unsigned chann
     return ok;
 }
 
-static bool wavCanCapture(const char* name)
+// ---- opening without blocking ----------------------------------------------
+// Lock held. A name whose helper is still blocked would only block again.
+static bool wavStuckOn(const std::string& name)
 {
-    snd_pcm_t* pcm = nullptr;
-    if (snd_pcm_open(&pcm, name, SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) < 0)
-        return false;
-    bool ok = wavConfigure(pcm, SND_PCM_FORMAT_U8, 2, 22050, false);
-    snd_pcm_close(pcm);
-    return ok;
+    for (WavOpenJob* job : wavStuck)
+        if (job && job->name == name)
+            return true;
+    return false;
+}
+
+// Lock held.
+static WavOpenJob** wavStuckSlot(WavOpenJob* job)
+{
+    for (WavOpenJob*& slot : wavStuck)
+        if (slot == job)
+            return &slot;
+    return nullptr;
+}
+
+static void* wavOpenThread(void* arg)
+{
+    WavOpenJob* job    = (WavOpenJob*)arg;
+    snd_pcm_t*  pcm    = nullptr;
+    int         result = kWavErrOpenFailed;
+    if (snd_pcm_open(&pcm, job->name.c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) >= 0) {
+        result = wavConfigure(pcm, job->format, job->channels, job->rate, job->keep) ? kWavOk
+                                                                                      : kWavErrBadFormat;
+        if (result != kWavOk || !job->keep) {
+            snd_pcm_close(pcm);
+            pcm = nullptr;
+        }
+    }
+
+    pthread_mutex_lock(&wavJobLock);
+    bool abandoned = job->abandoned;
+    if (abandoned) {
+        // The device may open at once next time: let it be tried again.
+        *wavStuckSlot(job) = nullptr;
+    } else {
+        job->finished = true;
+        job->result   = result;
+        job->pcm      = pcm;
+        pthread_cond_broadcast(&wavJobDone);
+    }
+    pthread_mutex_unlock(&wavJobLock);
+    if (abandoned) {
+        if (pcm)
+            snd_pcm_close(pcm);
+        delete job;
+    }
+    return nullptr;
+}
+
+// Opens `name` for capture and narrows it to the format (sets it up too,
+// and hands it over in *pcm, when `keep`), waiting for ALSA at most
+// kWavOpenWaitMs. Past that the helper is left to finish on its own; its
+// name then fails at once until it does, and so does every name while
+// kWavMaxStuck helpers are blocked, so that no more threads pile up.
+static int wavOpenPcm(const std::string& name, snd_pcm_format_t format, unsigned channels,
+                      unsigned rate, bool keep, snd_pcm_t** pcm)
+{
+    pthread_mutex_lock(&wavJobLock);
+    bool refused = wavStuckOn(name) || !wavStuckSlot(nullptr);
+    pthread_mutex_unlock(&wavJobLock);
+    if (refused)
+        return kWavErrOpenFailed;
+
+    WavOpenJob* job = new (std::nothrow) WavOpenJob{name, format, channels, rate, keep,
+                                                    false, false, kWavErrOpenFailed, nullptr};
+    if (!job)
+        return kWavErrNoMemory;
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+    pthread_t helper;
+    int       created = pthread_create(&helper, &attr, wavOpenThread, job);
+    pthread_attr_destroy(&attr);
+    if (created != 0) {
+        delete job;
+        return kWavErrNoMemory;
+    }
+
+    timespec until = wavAfter(wavNow(), (int64_t)kWavOpenWaitMs * 1000000);
+    pthread_mutex_lock(&wavJobLock);
+    while (!job->finished && wavBefore(wavNow(), until))
+        pthread_cond_timedwait(&wavJobDone, &wavJobLock, &until);
+    bool finished = job->finished;
+    if (!finished) {
+        // Only this thread fills slots, and one was free above.
+        job->abandoned         = true;
+        *wavStuckSlot(nullptr) = job;
+    }
+    pthread_mutex_unlock(&wavJobLock);
+    if (!finished)
+        return kWavErrOpenFailed;
+
+    int result = job->result;
+    if (result == kWavOk && keep)
+        *pcm = job->pcm;
+    delete job;
+    return result;
+}
+
+static bool wavCanCapture(const std::string& name)
+{
+    return wavOpenPcm(name, SND_PCM_FORMAT_U8, 2, 22050, false, nullptr) == kWavOk;
 }
 
 static bool wavAlsaFormat(const WaveFormat* f, snd_pcm_format_t* format)
@@ -158,26 +310,6 @@ static bool wavAlsaFormat(const WaveFormat* f, snd_pcm_format_t* format)
 }
 
 // ---- capture thread --------------------------------------------------------
-static timespec wavAfter(timespec t, int64_t ns)
-{
-    ns += t.tv_nsec;
-    t.tv_sec += (time_t)(ns / kWavNsPerSec);
-    t.tv_nsec = (long)(ns % kWavNsPerSec);
-    return t;
-}
-
-static bool wavBefore(const timespec& a, const timespec& b)
-{
-    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
-}
-
-static timespec wavNow()
-{
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now;
-}
-
 // Waits with the lock held until `until`, or until a stop or close wakes it.
 static void wavSleepUntil(WaveInDevice* dev, const timespec& until)
 {
@@ -334,7 +466,7 @@ int wavGetDeviceCaps(int id, WaveInCaps* caps, unsigned size)
     const char* name = wavNames[id].c_str();
     memset(caps, 0, sizeof *caps);
     snprintf(caps->szPname, sizeof caps->szPname, "%s", name);
-    caps->dwFormats = wavCanCapture(name) ? kWaveFormat22kStereo8 : 0;
+    caps->dwFormats = wavCanCapture(wavNames[id]) ? kWaveFormat22kStereo8 : 0;
     return kWavOk;
 }
 
@@ -380,13 +512,11 @@ int wavOpen(WaveInHandle* handle, int id, const WaveFormat* format)
     if (!dev)
         return kWavErrNoMemory;
 
-    snd_pcm_t* pcm = nullptr;
-    if (snd_pcm_open(&pcm, wavNames[id].c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) < 0)
-        return kWavErrOpenFailed;
-    if (!wavConfigure(pcm, alsaFormat, format->nChannels, format->nSamplesPerSec, true)) {
-        snd_pcm_close(pcm);
-        return kWavErrBadFormat;
-    }
+    snd_pcm_t* pcm    = nullptr;
+    int        result = wavOpenPcm(wavNames[id], alsaFormat, format->nChannels,
+                                   format->nSamplesPerSec, true, &pcm);
+    if (result != kWavOk)
+        return result;
 
     dev->pcm          = pcm;
     dev->frameBytes   = format->nBlockAlign;

@@ -25,6 +25,7 @@ CLOSING = "\n\n\nOk...Loading the game...\n\n"
 LOUD_PRINT = "9600 "
 RATE_BYTES = 22050 * 2
 BURST_S = 10  # the burst device plays full level this long, then silence
+STUCK_ID = 3  # after burst and silent; never shown, since it cannot open
 
 CONFIG = """pcm.%(name)s {
     type file
@@ -37,10 +38,12 @@ CONFIG = """pcm.%(name)s {
 """
 
 
-def write_devices(work):
+def write_devices(work, stuck=False):
     """Writes the recordings and their ALSA configuration; returns its path.
 
-    No default device is defined, so device 0 cannot be opened."""
+    No default device is defined, so device 0 cannot be opened. With `stuck`
+    a third device plays a FIFO that nobody writes to: ALSA's blocking open
+    of it never returns."""
     # Past its end a file device repeats the last block it read, so the
     # burst ends in a second of silence that then lasts for ever.
     recordings = {"burst": bytes([255]) * (RATE_BYTES * BURST_S) + bytes([128]) * RATE_BYTES,
@@ -51,7 +54,11 @@ def write_devices(work):
         with open(path, "wb") as out:
             out.write(samples)
         text += CONFIG % {"name": name, "path": path}
-    conf = os.path.join(work, "asound.conf")
+    if stuck:
+        fifo = os.path.join(work, "nowriter.fifo")
+        os.mkfifo(fifo)
+        text += CONFIG % {"name": "stuck", "path": fifo}
+    conf = os.path.join(work, "stuck.conf" if stuck else "asound.conf")
     with open(conf, "w") as out:
         out.write(text)
     return conf
@@ -168,6 +175,21 @@ def check_replies_that_open_nothing(game_dir, conf):
         print("ok: %s opens nothing and the game flies on" % what)
 
 
+def check_blocked_device_is_passed_over(game_dir, conf):
+    game, _ = start(game_dir, conf, b"%d\n" % STUCK_ID)
+    try:
+        text = game.text()
+        if MENU + OPENED not in text:
+            fail("the menu is not burst and silent alone: %r" % text)
+        if ("Device %d cannot capture sound: flying without the sound throttle.\n" % STUCK_ID
+                not in text):
+            fail("choosing the blocked device is not reported; output:\n" + text)
+        game.escape()
+    finally:
+        game.kill()
+    print("ok: a device whose open blocks is left out of the menu, and chosen it opens nothing")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--game-dir", required=True)
@@ -179,6 +201,7 @@ def main():
         check_dialogue_and_burst(args.game_dir, conf)
         check_g_keeps_the_last_capture(args.game_dir, conf)
         check_replies_that_open_nothing(args.game_dir, conf)
+        check_blocked_device_is_passed_over(args.game_dir, write_devices(work, stuck=True))
 
 
 if __name__ == "__main__":

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/wavein.h"
@@ -20,12 +21,15 @@ struct TestRecording {
 };
 
 const char* const kLongDeviceName = "capture_device_with_a_name_longer_than_any_record";
+const char* const kStuckDeviceName = "stuck";
 
 static const TestRecording kRecordings[] = {
     {"loud", kLoudLevel},     {"level200", kLevel200}, {"silent", kSilentLevel},
     {"near", kNearLevel},     {"quiet", kQuietLevel},
 };
 static_assert(sizeof kRecordings / sizeof *kRecordings == 5);
+
+static const char* const kFifoName = "nowriter.fifo";
 
 static std::string alsaDir;
 
@@ -70,6 +74,10 @@ void alsaTestDevicesInstall()
     for (const TestRecording& rec : kRecordings)
         alsaWriteFilePcm(conf, rec.name, alsaPath(std::string(rec.name) + ".raw"));
     alsaWriteFilePcm(conf, kLongDeviceName, alsaPath("loud.raw"));
+    // ALSA opens a file device's infile with a blocking open(), which waits
+    // for a FIFO's writer: this device's open never returns on its own.
+    mkfifo(alsaPath(kFifoName).c_str(), 0600);
+    alsaWriteFilePcm(conf, kStuckDeviceName, alsaPath(kFifoName));
     fprintf(conf, "pcm.broken { type hw card 31 hint { show on description \"no such card\" } }\n");
     fclose(conf);
     setenv("ALSA_CONFIG_PATH", confPath.c_str(), 1);
@@ -79,8 +87,14 @@ void alsaTestDevicesRemove()
 {
     for (const TestRecording& rec : kRecordings)
         unlink(alsaPath(std::string(rec.name) + ".raw").c_str());
+    unlink(alsaPath(kFifoName).c_str());
     unlink(alsaPath("asound.conf").c_str());
     rmdir(alsaDir.c_str());
+}
+
+std::string alsaTestFifoPath()
+{
+    return alsaPath(kFifoName);
 }
 
 int alsaTestDeviceId(const char* name)

@@ -2,13 +2,19 @@
 #include <atomic>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
+#include <unistd.h>
 
 #include "alsa_devices.h"
 #include "platform/wavein.h"
 
 constexpr int kBufferBytes = 512;
 constexpr int kPatience    = 3;  // seconds a capture may take before the test gives up
+constexpr int kHangLimit   = 60; // seconds before SIGALRM ends a test whose probe blocked
 
 class AlsaDevices : public testing::Environment {
 public:
@@ -18,6 +24,24 @@ public:
 static testing::Environment* const kAlsaDevices = testing::AddGlobalTestEnvironment(new AlsaDevices);
 
 static const WaveFormat kGameFormat = {kWaveFormatPcm, 2, 22050, 44100, 2, 8, 0};
+
+// An open that waited anew on a blocked device would leave one more thread.
+static int threadCount()
+{
+    int  count = 0;
+    DIR* tasks = opendir("/proc/self/task");
+    while (dirent* entry = readdir(tasks))
+        count += entry->d_name[0] != '.';
+    closedir(tasks);
+    return count;
+}
+
+static uint32_t formatsOf(int id)
+{
+    WaveInCaps caps;
+    EXPECT_EQ(wavGetDeviceCaps(id, &caps, sizeof caps), kWavOk);
+    return caps.dwFormats;
+}
 
 class WaveIn : public testing::Test {
 protected:
@@ -229,4 +253,54 @@ TEST_F(WaveIn, ClosedAndUnopenedHandlesDoNothing)
     struct timespec pause = {0, 50 * 1000 * 1000};
     nanosleep(&pause, nullptr);
     expectAll(0xCD);
+}
+
+TEST_F(WaveIn, ADeviceWhoseOpenBlocksIsPassedOver)
+{
+    alarm(kHangLimit);
+    std::set<std::string> usable;
+    WaveInCaps            caps;
+    for (int id = 0; id < wavGetDeviceCount(); id++)
+        if (wavGetDeviceCaps(id, &caps, sizeof caps) == kWavOk && caps.dwFormats)
+            usable.insert(caps.szPname);
+    std::string cut(kLongDeviceName, sizeof caps.szPname - 1);
+    EXPECT_EQ(usable, (std::set<std::string>{"loud", "level200", "silent", "near", "quiet", cut}));
+
+    int stuck = alsaTestDeviceId(kStuckDeviceName);
+    ASSERT_GT(stuck, 0) << "listed by name, only not usable";
+    int          threads = threadCount();
+    WaveInHandle never   = nullptr;
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(formatsOf(stuck), 0u);
+        EXPECT_EQ(wavOpen(&never, stuck, &kGameFormat), kWavErrOpenFailed);
+    }
+    EXPECT_EQ(never, nullptr);
+    EXPECT_LE(threadCount(), threads);
+    alarm(0);
+}
+
+TEST_F(WaveIn, ADeviceThatOpensOnceReleasedIsTriedAgain)
+{
+    alarm(kHangLimit);
+    int stuck = alsaTestDeviceId(kStuckDeviceName);
+    ASSERT_GT(stuck, 0);
+    ASSERT_EQ(formatsOf(stuck), 0u);
+
+    // The blocked open is the FIFO's reader, so a writer opens at once and
+    // lets it finish; the device is passed over until its helper is done.
+    int writer = ::open(alsaTestFifoPath().c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    time_t giveUp = time(nullptr) + kPatience;
+    while (formatsOf(stuck) == 0 && time(nullptr) <= giveUp) {
+        struct timespec pause = {0, 10 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+    }
+    EXPECT_EQ(formatsOf(stuck), kWaveFormat22kStereo8);
+    EXPECT_EQ(wavOpen(&dev, stuck, &kGameFormat), kWavOk);
+    EXPECT_EQ(wavClose(dev), kWavOk);
+    dev = nullptr;
+
+    close(writer);
+    EXPECT_EQ(formatsOf(stuck), 0u) << "blocks again without a writer";
+    alarm(0);
 }
