@@ -36,6 +36,9 @@ static_assert(sizeof cfgTextureMenu / sizeof *cfgTextureMenu == 4);
 static_assert(sizeof cfgDisplayMenu / sizeof *cfgDisplayMenu == 4);
 static_assert(sizeof cfgSkyMenu / sizeof *cfgSkyMenu == 5);
 
+// ---- data ------------------------------------------------------------------
+ConsoleAnswers cfgAnswers;
+
 // ---- menus -----------------------------------------------------------------
 template <int N>
 static int cfgAsk(const char* const (&lines)[N])
@@ -83,7 +86,8 @@ static void cfgSkyMode(int key)
         printf("You have chosen low end display settings.\n It is not suitable to load high end "
                "skies...\n continuing with low end panorama.\n");
         cfgLowEndPanorama();
-        conReadKey();  // any key goes on
+        if (!cfgAllAnswered())
+            conReadKey();  // any key goes on; with every answer given ahead, nobody is there to press one
         break;
     case '2': gs.panoramicSky = false;          break;
     case '3': cfgLowEndPanorama();              break;
@@ -92,19 +96,47 @@ static void cfgSkyMode(int key)
     }
 }
 
+bool cfgAllAnswered()
+{
+    const bool menus  = cfgAnswers.skipConfig
+                     || (cfgAnswers.textureKey && cfgAnswers.displayKey && cfgAnswers.skyKey);
+    const bool device = !edition->consoleTail || cfgAnswers.deviceSet;
+    return menus && device;
+}
+
+// The first prompt only matters while some menu is still to be asked.
+static bool cfgMenusWanted()
+{
+    if (cfgAnswers.skipConfig)
+        return false;
+    if (cfgAnswers.textureKey && cfgAnswers.displayKey && cfgAnswers.skyKey)
+        return true;
+    printf("Configure the game before you run it for optimal performance\n");
+    printf("Or press 'x' to skip config\n");
+    printf("\nAny other key to use the config utility. ");
+    return conReadKey() != 'x';
+}
+
 void runConfigConsole()
 {
     printf("%s", cfgBanner);
     printf("%s", cfgCredit);
-    printf("Configure the game before you run it for optimal performance\n");
-    printf("Or press 'x' to skip config\n");
-    printf("\nAny other key to use the config utility. ");
 
-    if (conReadKey() != 'x') {
+    // An answer given ahead of time counts even when 'x' skips the rest;
+    // the menus stay in their order, since the sky reads the texture answer.
+    const bool menus = cfgMenusWanted();
+    if (cfgAnswers.textureKey)
+        cfgTextureQuality(cfgAnswers.textureKey);
+    else if (menus)
         cfgTextureQuality(cfgAsk(cfgTextureMenu));
+    if (cfgAnswers.displayKey)
+        cfgDisplayMode(cfgAnswers.displayKey);
+    else if (menus)
         cfgDisplayMode(cfgAsk(cfgDisplayMenu));
+    if (cfgAnswers.skyKey)
+        cfgSkyMode(cfgAnswers.skyKey);
+    else if (menus)
         cfgSkyMode(cfgAsk(cfgSkyMenu));
-    }
 
     if (edition->consoleTail)
         edition->consoleTail();

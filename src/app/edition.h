@@ -13,6 +13,8 @@ struct Edition {
     void (*keyG)();         // 'g' pressed; nullptr: unbound
     void (*idle)();         // GLUT idle callback
     void (*consoleTail)();  // last question of the start-up console; nullptr: none
+    const char* deviceOptionHelp;  // --help's line for --device; nullptr: no such option
+    const char* keyHelp;           // --help's lines for the keys that differ
 };
 
 extern const Edition  kKeyboardEdition;

@@ -15,6 +15,10 @@ const Edition kKeyboardEdition = {
     nullptr,          // 'g' unbound
     renderFrame,      // idle: one frame per call
     nullptr,          // no device menu
+    nullptr,          // so no --device
+    "                (press one first: it gives the jet its heading)\n"
+    "  Up            throttle\n"
+    "  Down          brake (each press brakes harder)\n",
 };
 
 const Edition* edition = &kKeyboardEdition;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <GL/freeglut.h>
 
+#include "app/command_line.h"
 #include "app/config_console.h"
 #include "app/game_state.h"
 #include "assets/terrain.h"
@@ -110,8 +111,13 @@ void onReshape(int width, int height)
 // ---- entry -----------------------------------------------------------------
 void appRun(int argc, char** argv, const Edition& ed)
 {
+    // Before anything else: --help and a bad option touch neither the
+    // display nor the terminal.
+    cmdParse(argc, argv, ed);
     procGuardStandardFiles();
     editionSelect(ed);
+    if (cfgAllAnswered())
+        conSetUnattended();
     // Console lines must show as they happen, also when the console is a pipe.
     setvbuf(stdout, nullptr, _IOLBF, 0);
 

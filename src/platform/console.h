@@ -26,5 +26,10 @@ int conReadKey();
 // length kept, or -1 at end of input with nothing typed.
 int conReadLine(char* line, int size);
 
+// From now on every read answers at once as at end of input, and the
+// terminal is left alone: nothing is left to ask, so nothing may wait for
+// a key (a start from a desktop menu may have no console at all).
+void conSetUnattended();
+
 // Reads from `in` instead of standard input (nullptr: standard input again).
 void conSetInput(FILE* in);

@@ -13,6 +13,7 @@ static struct termios        conSavedMode;
 static volatile sig_atomic_t conRawActive   = 0;
 static bool                  conHandlersSet = false;
 static bool                  conInDialogue  = false;
+static bool                  conUnattended  = false;
 
 static const int conFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
@@ -69,7 +70,7 @@ static bool conEnterRaw()
 // ---- dialogue --------------------------------------------------------------
 void conBeginDialogue()
 {
-    if (!conInDialogue)
+    if (!conInDialogue && !conUnattended)
         conInDialogue = conEnterRaw();
 }
 
@@ -101,6 +102,8 @@ int conReadKey()
     // Outside the dialogue raw mode goes on before the prompt shows, so a
     // key typed the moment the prompt appears is neither echoed nor held
     // back for an Enter.
+    if (conUnattended)
+        return kConKeyEnd;
     FILE* in  = conInput();
     bool  raw = in == stdin && !conInDialogue && conEnterRaw();
     fflush(stdout);
@@ -112,6 +115,11 @@ int conReadKey()
 
 int conReadLine(char* line, int size)
 {
+    if (conUnattended) {
+        if (size > 0)
+            line[0] = '\0';
+        return -1;
+    }
     FILE* in = conInput();
     // A typed line is echoed and edited as usual, then the dialogue's mode is back.
     const bool cooked = in == stdin && conInDialogue;
@@ -129,6 +137,11 @@ int conReadLine(char* line, int size)
     if (cooked)
         conEnterRaw();
     return c == EOF && length == 0 ? -1 : length;
+}
+
+void conSetUnattended()
+{
+    conUnattended = true;
 }
 
 void conSetInput(FILE* in)

@@ -36,4 +36,10 @@ const Edition kSoundEdition = {
     sndKeyG,
     captureCycle,      // idle: poll the capture buffer, then one frame
     chooseWaveDevice,  // the device menu ends the console dialogue
+    "  --device=N                      answer the capture device question with N\n"
+    "                                  (the list is still printed)\n",
+    "                (the view turns by itself until the first release)\n"
+    "  Up            throttle; the captured sound level sets the speed too\n"
+    "  Down          capture while held; its release closes the device for good\n"
+    "  g             capture once, then close the device\n",
 };

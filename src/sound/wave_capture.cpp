@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "app/config_console.h"
 #include "app/game_state.h"
 #include "platform/console.h"
 #include "platform/wavein.h"
@@ -63,10 +64,17 @@ void chooseWaveDevice()
             printf("%d) %s\n", id, gs.waveDeviceCaps.szPname);
     }
     printf("Please choose the wave in device");
-    // No number (or no input at all) leaves device 0, the system's default.
-    char reply[kCapReplySize];
-    conReadLine(reply, sizeof reply);
-    capTakeReply(reply);
+    if (cfgAnswers.deviceSet) {
+        // Shown as if typed, so the console tells which device was meant.
+        printf("%d\n", cfgAnswers.device);
+        gs.waveDeviceId   = cfgAnswers.device;
+        capTypedNumber[0] = '\0';
+    } else {
+        // No number (or no input at all) leaves device 0, the system's default.
+        char reply[kCapReplySize];
+        conReadLine(reply, sizeof reply);
+        capTakeReply(reply);
+    }
     openWaveIn();
 }
 

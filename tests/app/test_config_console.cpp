@@ -166,3 +166,45 @@ TEST(ConsoleKeys, LineReadKeepsOneLineAndDropsWhatDoesNotFit)
     conSetInput(nullptr);
     fclose(in);
 }
+
+// ---- answers given ahead of time -------------------------------------------
+TEST(ConfigConsole, AnswersGivenAheadAreNotAskedAndTheRestAre)
+{
+    const std::string textureMenu(kMenus, strstr(kMenus, "\n\n\nDisplay Mode:") - kMenus);
+    const std::string displayMenu(strstr(kMenus, "\n\n\nDisplay Mode:"), strstr(kMenus, "\n\n\nSky Mode:"));
+    const std::string skyMenu(strstr(kMenus, "\n\n\nSky Mode:"));
+    const struct {
+        ConsoleAnswers given;
+        const char*    keys;
+        std::string    shown;  // after the banner and the credit
+        bool           small, highEnd, panoramic, lowEnd, full, game;
+        long           unread;
+    } cases[] = {
+        // every menu answered: no prompt, no menu, nothing read
+        {{'2', '3', '1', false}, "zz", "", true, true, true, false, false, true, 2},
+        // the high-end sky on a low-end card: the message, and no wait
+        {{'1', '2', '1', false}, "z", kLowEnd, true, false, true, true, false, false, 1},
+        {{0, 0, 0, true}, "z", "", true, false, false, false, false, false, 1},
+        // skip with one answer: that one holds, the rest stay default
+        {{'3', 0, 0, true}, "z", "", false, false, false, false, false, false, 1},
+        // some answered: the first prompt and the others' menus, by their texts
+        {{0, '1', 0, false}, "a24", kPrompt + textureMenu + skyMenu, true, true, true, false, true, false, 0},
+        {{'2', 0, '3', false}, "a1", kPrompt + displayMenu, true, false, true, true, true, false, 0},
+        {{0, 0, '2', false}, "x", std::string(kPrompt), true, false, false, false, false, false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        cfgAnswers = c.given;
+        ConsoleRun run = runWith(c.keys);
+        cfgAnswers = {};
+        const size_t credit = run.out.find("\n\n\n\n\n") + 5;
+        EXPECT_EQ(run.out.substr(credit), c.shown + kClosing);
+        EXPECT_EQ(run.unread, c.unread);
+        EXPECT_EQ(gs.smallTextures, c.small);
+        EXPECT_EQ(gs.highEndCard, c.highEnd);
+        EXPECT_EQ(gs.panoramicSky, c.panoramic);
+        EXPECT_EQ(gs.lowEndPanorama, c.lowEnd);
+        EXPECT_EQ(gs.fullScreen, c.full);
+        EXPECT_EQ(gs.gameMode, c.game);
+    }
+}

@@ -1,0 +1,150 @@
+// command_line.cpp -- --help, --version and the options that answer the dialogue ahead of time.
+#include "app/command_line.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/config_console.h"
+
+// ---- constants -------------------------------------------------------------
+constexpr int kCmdExitUsage = 2;
+
+// ---- types -----------------------------------------------------------------
+// One value of an option that answers a menu, and the menu key it stands for.
+struct CmdChoice {
+    const char* value;
+    int         key;
+};
+
+struct CmdMenuOption {
+    const char*      name;   // "--textures"
+    int ConsoleAnswers::*answer;
+    const CmdChoice* choices;
+    int              count;
+    const char*      listed; // the values, for the error line
+};
+
+// ---- data ------------------------------------------------------------------
+static const CmdChoice cmdTextures[] = {{"low", '1'}, {"better", '2'}, {"large", '3'}};
+static const CmdChoice cmdDisplays[] = {{"fullscreen", '1'}, {"window", '2'}, {"gamemode", '3'}};
+static const CmdChoice cmdSkies[]    = {{"cube", '1'}, {"single", '2'}, {"lowcube", '3'}, {"auto", '4'}};
+static_assert(sizeof cmdTextures / sizeof *cmdTextures == 3);
+static_assert(sizeof cmdDisplays / sizeof *cmdDisplays == 3);
+static_assert(sizeof cmdSkies / sizeof *cmdSkies == 4);
+
+static const CmdMenuOption cmdMenus[] = {
+    {"--textures", &ConsoleAnswers::textureKey, cmdTextures, 3, "low, better or large"},
+    {"--display",  &ConsoleAnswers::displayKey, cmdDisplays, 3, "fullscreen, window or gamemode"},
+    {"--sky",      &ConsoleAnswers::skyKey,     cmdSkies,    4, "cube, single, lowcube or auto"},
+};
+static_assert(sizeof cmdMenus / sizeof *cmdMenus == 3);
+
+static const char* const cmdUsage =
+    "Usage: %s [OPTION]... [GLUT OPTION]...\n"
+    "A jet flight through a canyon. Started without options, the console asks three\n"
+    "questions first; each option below answers one of them ahead of time, and a\n"
+    "start with every question answered reads nothing from the console.\n"
+    "\n"
+    "  --textures=low|better|large     texture quality: low-end card, better card\n"
+    "                                  (linear filtering), or the large textures\n"
+    "  --display=fullscreen|window|gamemode\n"
+    "                                  full screen, the 400x400 window, or game mode\n"
+    "                                  640x480 at 16 bits\n"
+    "  --sky=cube|single|lowcube|auto  the sky cube, the single-face sky, the sky cube\n"
+    "                                  for low-end cards, or the cube with\n"
+    "                                  --textures=better only\n"
+    "  --skip-config                   ask none of the three (as 'x' at the first\n"
+    "                                  prompt does): what is not given stays default\n"
+    "%s"
+    "  --help                          show this help and exit\n"
+    "  --version                       show the version and exit\n"
+    "\n"
+    "Options of one dash (-display, -geometry, ...) are GLUT's own.\n"
+    "\n"
+    "Keys in the window:\n"
+    "  Left, Right   turn while held\n"
+    "%s"
+    "  c, v          grow, shrink the viewport\n"
+    "  e, t          texturing on, off\n"
+    "  Escape        quit (closing the window does the same)\n";
+
+// ---- functions -------------------------------------------------------------
+[[noreturn]] static void cmdFail(const Edition& ed, const char* what, const char* arg, const char* listed)
+{
+    if (listed)
+        fprintf(stderr, "%s: %s takes %s, not '%s'\n", ed.name, what, listed, arg);
+    else
+        fprintf(stderr, "%s: %s '%s'\n", ed.name, what, arg);
+    fprintf(stderr, "Try '%s --help'.\n", ed.name);
+    exit(kCmdExitUsage);
+}
+
+// The value after "name=" in `arg`, or nullptr when `arg` is not that option.
+static const char* cmdValue(const char* arg, const char* name)
+{
+    size_t n = strlen(name);
+    if (strncmp(arg, name, n) != 0)
+        return nullptr;
+    return arg[n] == '=' ? arg + n + 1 : arg[n] == '\0' ? "" : nullptr;
+}
+
+static bool cmdMenuOption(const Edition& ed, const char* arg)
+{
+    for (const CmdMenuOption& opt : cmdMenus) {
+        const char* value = cmdValue(arg, opt.name);
+        if (!value)
+            continue;
+        for (int i = 0; i < opt.count; i++)
+            if (strcmp(value, opt.choices[i].value) == 0) {
+                cfgAnswers.*opt.answer = opt.choices[i].key;
+                return true;
+            }
+        cmdFail(ed, opt.name, value, opt.listed);
+    }
+    return false;
+}
+
+// A device number: decimal digits only, small enough for an int.
+static bool cmdDevice(const Edition& ed, const char* arg)
+{
+    const char* value = ed.deviceOptionHelp ? cmdValue(arg, "--device") : nullptr;
+    if (!value)
+        return false;
+    long long n = 0;
+    const char* at = value;
+    for (; *at >= '0' && *at <= '9' && n <= INT_MAX; at++)
+        n = n * 10 + (*at - '0');
+    if (at == value || *at != '\0' || n > INT_MAX)
+        cmdFail(ed, "--device", value, "the number of a listed device");
+    cfgAnswers.deviceSet = true;
+    cfgAnswers.device    = (int)n;
+    return true;
+}
+
+void cmdParse(int& argc, char** argv, const Edition& ed)
+{
+    int kept = 1;
+    for (int i = 1; i < argc; i++) {
+        const char* arg = argv[i];
+        if (strncmp(arg, "--", 2) != 0) {
+            argv[kept++] = argv[i];
+            continue;
+        }
+        if (strcmp(arg, "--help") == 0) {
+            printf(cmdUsage, ed.name, ed.deviceOptionHelp ? ed.deviceOptionHelp : "", ed.keyHelp);
+            exit(0);
+        }
+        if (strcmp(arg, "--version") == 0) {
+            printf("%s %s\n", ed.name, VORTAVIA_VERSION);
+            exit(0);
+        }
+        if (strcmp(arg, "--skip-config") == 0)
+            cfgAnswers.skipConfig = true;
+        else if (!cmdMenuOption(ed, arg) && !cmdDevice(ed, arg))
+            cmdFail(ed, "unknown option", arg, nullptr);
+    }
+    argv[kept] = nullptr;
+    argc = kept;
+}

@@ -1,0 +1,84 @@
+// test_command_line.cpp -- the options taken out of argv and the answers they leave for the dialogue.
+#include <string>
+#include <vector>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+#include "app/config_console.h"
+#include "app/edition.h"
+#include "sound/edition_sound.h"
+
+struct Parsed {
+    std::vector<std::string> left;  // what GLUT gets
+    ConsoleAnswers           answers;
+};
+
+static Parsed parse(const Edition& ed, std::vector<std::string> args)
+{
+    args.insert(args.begin(), "vortavia");
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int argc = (int)args.size();
+    cfgAnswers = {};
+    cmdParse(argc, argv.data(), ed);
+    Parsed p = {{}, cfgAnswers};
+    for (int i = 1; i < argc; i++)
+        p.left.push_back(argv[i]);
+    EXPECT_EQ(argv[argc], nullptr);
+    cfgAnswers = {};
+    return p;
+}
+
+TEST(CommandLine, OptionsAnswerTheirQuestionsAndGlutKeepsItsOwn)
+{
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> left;
+        int                      texture, display, sky;
+        bool                     skip;
+    } cases[] = {
+        {{}, {}, 0, 0, 0, false},
+        {{"--textures=low", "--display=fullscreen", "--sky=cube"}, {}, '1', '1', '1', false},
+        {{"--textures=better", "--display=window", "--sky=single"}, {}, '2', '2', '2', false},
+        {{"--textures=large", "--display=gamemode", "--sky=lowcube"}, {}, '3', '3', '3', false},
+        {{"-display", ":3", "--sky=auto", "-geometry", "300x300"},
+         {"-display", ":3", "-geometry", "300x300"}, 0, 0, '4', false},
+        {{"--skip-config", "--sky=single", "--sky=cube"}, {}, 0, 0, '1', true},  // the last one holds
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        Parsed p = parse(kKeyboardEdition, c.args);
+        EXPECT_EQ(p.left, c.left);
+        EXPECT_EQ(p.answers.textureKey, c.texture);
+        EXPECT_EQ(p.answers.displayKey, c.display);
+        EXPECT_EQ(p.answers.skyKey, c.sky);
+        EXPECT_EQ(p.answers.skipConfig, c.skip);
+        EXPECT_FALSE(p.answers.deviceSet);
+    }
+
+    Parsed sound = parse(kSoundEdition, {"--device=2147483647"});
+    EXPECT_TRUE(sound.answers.deviceSet);
+    EXPECT_EQ(sound.answers.device, 2147483647);
+}
+
+TEST(CommandLine, BadOptionsEndWithStatusTwoAndAHint)
+{
+    const struct {
+        const Edition* ed;
+        const char*    arg;
+        const char*    said;
+    } cases[] = {
+        {&kKeyboardEdition, "--nope", "vortavia: unknown option '--nope'\nTry 'vortavia --help'.\n"},
+        {&kKeyboardEdition, "--device=1", "unknown option '--device=1'"},  // the keyboard edition has none
+        {&kKeyboardEdition, "--textures", "--textures takes low, better or large, not ''"},
+        {&kKeyboardEdition, "--sky=CUBE", "--sky takes cube, single, lowcube or auto, not 'CUBE'"},
+        {&kKeyboardEdition, "--skip-config=1", "unknown option '--skip-config=1'"},
+        {&kSoundEdition, "--device=4294967297", "--device takes the number of a listed device, not '4294967297'"},
+        {&kSoundEdition, "--device=+1", "not '+1'"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EXIT(parse(*c.ed, {c.arg}), testing::ExitedWithCode(2), testing::HasSubstr(c.said)) << c.arg;
+}
