@@ -167,6 +167,8 @@ def main():
     build = os.path.abspath(args.build)
     game_dir = os.path.join(build, "game")
     probe = os.path.join(build, "bench", "libswap_counter.so")
+    subprocess.run(["cmake", "-S", os.path.join(HERE, ".."), "-B", build, "-DVORTAVIA_BENCH=ON"],
+                   check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", build, "-j2"], check=True, stdout=subprocess.DEVNULL)
 
     server = start_xvfb(1024, 768)

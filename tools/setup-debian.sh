@@ -1,8 +1,15 @@
 #!/bin/sh
-# setup-debian.sh -- installs the Debian packages the build and the tests need, if missing.
+# setup-debian.sh -- installs the Debian packages that building and playing need, if missing;
+# with --tests also those the tests, benchmarks and packaging need.
 set -eu
 here=$(dirname "$0")
-packages=$(grep -v '^#' "$here/debian-packages.txt" | tr -s ' \n' ' ')
+lists="$here/debian-packages-play.txt"
+case "${1:-}" in
+    --tests) lists="$lists $here/debian-packages.txt" ;;
+    "") ;;
+    *) echo "usage: $0 [--tests]" >&2; exit 2 ;;
+esac
+packages=$(cat $lists | grep -v '^#' | tr -s ' \n' ' ')
 
 missing=""
 for p in $packages; do
