@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <new>
 #include <pthread.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 // ---- constants -------------------------------------------------------------
@@ -121,6 +123,31 @@ static void wavInit()
     pthread_condattr_destroy(&attr);
 }
 
+// The libraries ALSA loads for its plugins (JACK's, PulseAudio's) print
+// their own complaints on stderr, which the handler above does not reach:
+// while devices are looked for, probed and opened, stderr goes nowhere.
+// Paired: wavHushEnd takes what wavHushBegin gave.
+static int wavHushBegin()
+{
+    fflush(stderr);
+    int saved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    int null  = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null >= 0)
+        dup2(null, STDERR_FILENO);
+    if (null >= 0)
+        close(null);
+    return saved;
+}
+
+static void wavHushEnd(int saved)
+{
+    if (saved < 0)
+        return;
+    fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+}
+
 static void wavAddName(const char* name)
 {
     for (const std::string& known : wavNames)
@@ -129,7 +156,7 @@ static void wavAddName(const char* name)
     wavNames.push_back(name);
 }
 
-static void wavScan()
+static void wavScanNames()
 {
     wavInit();
     wavScanned = true;
@@ -148,6 +175,13 @@ static void wavScan()
         free(ioid);
     }
     snd_device_name_free_hint(hints);
+}
+
+static void wavScan()
+{
+    int hush = wavHushBegin();
+        wavScanNames();
+    wavHushEnd(hush);
 }
 
 static void wavEnsureScanned()
@@ -466,7 +500,9 @@ int wavGetDeviceCaps(int id, WaveInCaps* caps, unsigned size)
     const char* name = wavNames[id].c_str();
     memset(caps, 0, sizeof *caps);
     snprintf(caps->szPname, sizeof caps->szPname, "%s", name);
-    caps->dwFormats = wavCanCapture(wavNames[id]) ? kWaveFormat22kStereo8 : 0;
+    int hush = wavHushBegin();
+        caps->dwFormats = wavCanCapture(wavNames[id]) ? kWaveFormat22kStereo8 : 0;
+    wavHushEnd(hush);
     return kWavOk;
 }
 
@@ -513,8 +549,10 @@ int wavOpen(WaveInHandle* handle, int id, const WaveFormat* format)
         return kWavErrNoMemory;
 
     snd_pcm_t* pcm    = nullptr;
+    int        hush   = wavHushBegin();
     int        result = wavOpenPcm(wavNames[id], alsaFormat, format->nChannels,
                                    format->nSamplesPerSec, true, &pcm);
+    wavHushEnd(hush);
     if (result != kWavOk)
         return result;
 

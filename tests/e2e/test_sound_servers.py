@@ -1,0 +1,263 @@
+"""test_sound_servers.py -- the sound-throttle edition through real PulseAudio and PipeWire servers.
+
+Each server runs privately: its own XDG_RUNTIME_DIR and HOME (and, for
+PipeWire, its own session bus), nothing of the user's touched, every daemon
+ended by its process id. A pipe source fed known bytes is the default
+source; the game reaches it the way a desktop player's does, through ALSA's
+pulse plugin and the system's ALSA configuration. Then the server is killed
+in mid-flight.
+"""
+import argparse
+import collections
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from gamerun import Game, fail  # noqa: E402
+from test_hostile import wait_drawn, wait_until  # noqa: E402
+
+RATE_BYTES = 22050 * 2
+LOUD, LOUD_PRINT = 230, "7725 "  # (230 - 127) x 75
+SILENT = 128
+EXPECTED_OUTPUT = re.compile(r"(7725 |hit \n)*")
+
+
+class Server:
+    """One private sound server with a pipe source as its default source."""
+
+    def __init__(self, kind, work):
+        self.kind = kind
+        self.dir = tempfile.mkdtemp(prefix=kind + "-", dir=work)
+        self.run = os.path.join(self.dir, "run")
+        os.mkdir(self.run, 0o700)
+        os.mkdir(os.path.join(self.dir, "home"))
+        self.fifo = os.path.join(self.dir, "source.fifo")
+        self.socket = os.path.join(self.run, "pulse", "native")
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.run, HOME=os.path.join(self.dir, "home"),
+                        PULSE_SERVER="unix:" + self.socket)
+        self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        self.pids = []
+        self.logs = []
+        source = ("module-pipe-source source_name=game_pipe file=%s format=u8 rate=22050 channels=2"
+                  % self.fifo)
+        if kind == "pulseaudio":
+            config = os.path.join(self.dir, "server.pa")
+            with open(config, "w") as out:
+                out.write("load-module module-native-protocol-unix\n"
+                          "load-module module-null-sink sink_name=quiet\n"
+                          "load-module %s\nset-default-source game_pipe\n" % source)
+            self._daemon(["pulseaudio", "-n", "-F", config, "--daemonize=no", "--exit-idle-time=-1",
+                          "--use-pid-file=no", "--log-target=stderr"])
+            self._wait_socket()
+        else:
+            bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1",
+                                  "--print-pid=1"], env=self.env, capture_output=True, text=True,
+                                 check=True).stdout.split()
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = bus[0]
+            self.pids.append(int(bus[1]))
+            for daemon in ("pipewire", "wireplumber", "pipewire-pulse"):
+                self._daemon([daemon])
+            self._wait_socket()
+            subprocess.run(["pactl", "load-module"] + source.split(), env=self.env, check=True,
+                           capture_output=True)
+            subprocess.run(["pactl", "set-default-source", "game_pipe"], env=self.env, check=True)
+        wait_until("%s pipe source" % kind, lambda: os.path.exists(self.fifo))
+        self.level = LOUD
+        self.feeding = True
+        self.feeder = threading.Thread(target=self._feed, daemon=True)
+        self.feeder.start()
+
+    def _daemon(self, argv):
+        log = open(os.path.join(self.dir, argv[0] + ".log"), "w")
+        self.logs.append(log)
+        proc = subprocess.Popen(argv, env=self.env, stdout=log, stderr=log, start_new_session=True)
+        self.pids.append(proc.pid)
+        self.procs = getattr(self, "procs", []) + [proc]
+
+    def _wait_socket(self):
+        def up():
+            for proc in getattr(self, "procs", []):
+                if proc.poll() is not None:
+                    fail("%s ended at start; see %s" % (proc.args[0], self.dir))
+            return os.path.exists(self.socket) and subprocess.run(
+                ["pactl", "info"], env=self.env, capture_output=True).returncode == 0
+        wait_until("%s server socket" % self.kind, up)
+
+    def _feed(self):
+        """Plays `level` into the pipe source at about the real rate, until stopped or the server is gone."""
+        try:
+            fd = os.open(self.fifo, os.O_WRONLY)
+        except OSError:
+            return
+        try:
+            while self.feeding:
+                # Whole stereo frames only: a torn one aborts PulseAudio's pipe source.
+                os.write(fd, bytes([self.level]) * (RATE_BYTES // 20 // 2 * 2))
+                time.sleep(0.05)
+        except OSError:
+            pass
+        finally:
+            os.close(fd)
+
+    def kill(self):
+        """Ends every daemon of this server by its process id, at once."""
+        self.feeding = False
+        for pid in reversed(self.pids):
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        for proc in getattr(self, "procs", []):
+            proc.wait(timeout=10)
+        for log in self.logs:
+            log.close()
+
+
+def hud_speeds(trace, work):
+    """The speed field of every HUD line in a trace, each as a tuple of glyph bitmaps."""
+    blobs = tempfile.mkdtemp(prefix="blobs-", dir=work)
+    dump = subprocess.run(["apitrace", "dump", "--color=never", "--blobs", trace], cwd=blobs,
+                          capture_output=True, text=True, check=True).stdout
+    lines, current = [], None
+    for line in dump.splitlines():
+        if "glRasterPos2f(" in line:
+            current = []
+            lines.append(current)
+        elif "glBitmap(" in line and current is not None:
+            found = re.search(r'blob\("([^"]+)"\)', line)
+            if found:
+                with open(os.path.join(blobs, found.group(1)), "rb") as f:
+                    current.append(f.read())
+        elif "SwapBuffers" in line:
+            current = None
+    speeds = []
+    for glyphs in lines:
+        # "FPS:%4.2f Speed: %d": the speed follows the second 'S' and six more glyphs.
+        if len(glyphs) > 10 and glyphs[2] in glyphs[3:]:
+            second = glyphs.index(glyphs[2], 3)
+            speeds.append(tuple(glyphs[second + 7:]))
+    return speeds
+
+
+def fly(game_dir, server, work):
+    trace = os.path.join(server.dir, "flight.trace")
+    env = {k: server.env[k] for k in ("XDG_RUNTIME_DIR", "HOME", "PULSE_SERVER")}
+    env["LP_NUM_THREADS"] = "0"
+    game = Game(["apitrace", "trace", "--output", trace, "./vortavia_sound", "--skip-config"],
+                cwd=game_dir, env=env, use_pty=False)
+    try:
+        game.wait_for("Please choose the wave in device")
+        listed = dict((int(n), name) for n, name in
+                      re.findall(r"^(\d+)\) (.*)$", game.text(), re.M))
+        if listed.get(0) != "default" or "pulse" not in listed.values() or "null" not in listed.values():
+            fail("%s: device list %s, not default first with pulse and null" % (server.kind, listed))
+        menu = game.text()[game.text().index("WaveIn devices"):]
+        if not re.fullmatch(r"WaveIn devices available on this computer are\.\.\.\n(\d+\) \S+\n)*"
+                            r"Please choose the wave in device", menu):
+            fail("%s: the device scan printed more than the game's own lines:\n%s" % (server.kind, menu))
+        game.send(b"0\n")
+        game.close_input()
+        game.wait_for("Opening WaveIn Device...Done!\n")
+        if "cannot capture" in game.text():
+            fail("%s: the default device did not open:\n%s" % (server.kind, game.text()))
+        game.wait_for(LOUD_PRINT)
+        wait_drawn(game, work)
+
+        # Silence releases the throttle: the prints stop (and the speed decays).
+        server.level = SILENT
+        counted = [game.text().count(LOUD_PRINT), time.time()]
+
+        def quiet():
+            now = game.text().count(LOUD_PRINT)
+            if now != counted[0]:
+                counted[:] = [now, time.time()]
+            return time.time() - counted[1] > 1.5
+        wait_until("release after silence", quiet, timeout=30)
+
+        # Loud again, then the server goes away mid-flight.
+        server.level = LOUD
+        before = game.text().count(LOUD_PRINT)
+        wait_until("loud prints again", lambda: game.text().count(LOUD_PRINT) > before + 20)
+        mark = len(game.text())
+        server.kill()
+        first, later = os.path.join(server.dir, "a.png"), os.path.join(server.dir, "b.png")
+        game.screenshot(first)
+
+        def flies_on():
+            if game.proc.poll() is not None:
+                fail("%s: the game ended when the server went away:\n%s" % (server.kind, game.text()[-2000:]))
+            game.screenshot(later)
+            return subprocess.run(["compare", "-metric", "AE", first, later, "null:"],
+                                  capture_output=True).returncode == 1
+        for _ in range(3):
+            wait_until("frames after the server went away", flies_on)
+            os.replace(later, first)
+        after = "".join(line for line in game.text()[mark:].splitlines(True)
+                        if not line.startswith("apitrace:"))
+        if not EXPECTED_OUTPUT.fullmatch(after):
+            fail("%s: unexpected console output after the server went away: %r" % (server.kind, after[:400]))
+        game.escape(what="the sound edition after its server went away")
+    finally:
+        game.kill()
+
+    # The HUD is drawn after the frame's flight update, which adds a throttle
+    # step to the 7725 that sound set: it shows 7925, four different digits,
+    # the same four on the loud lines (a line caught in a decay may differ).
+    speeds = hud_speeds(trace, work)
+    loud = [s for s in speeds if len(s) == 4 and len(set(s)) == 4]
+    if not loud or collections.Counter(loud).most_common(1)[0][1] < 2:
+        fail("%s: the HUD does not show one steady speed of the form 7925 (%d HUD lines, %d such)"
+             % (server.kind, len(speeds), len(loud)))
+    print("ok: %s: device list %s; 230 -> '7725 ' and the HUD shows it; 128 releases; "
+          "server killed: flies on, Escape -> 1" % (server.kind, sorted(listed.items())))
+
+
+def check_no_server(game_dir, work):
+    """No server at all: only null is listed, and no plugin library says a word."""
+    run = tempfile.mkdtemp(prefix="no-server-", dir=work)
+    os.chmod(run, 0o700)
+    game = Game(["./vortavia_sound", "--skip-config"], cwd=game_dir, use_pty=False,
+                env={"XDG_RUNTIME_DIR": run, "PULSE_SERVER": "unix:" + os.path.join(run, "none"),
+                     "LP_NUM_THREADS": "0"})
+    try:
+        game.send(b"\n")
+        game.close_input()
+        game.wait_for("Ok...Loading the game...")
+        text = game.text()
+        shown = text[text.index("WaveIn devices"):text.index("\n\n\nOk...Loading the game")]
+        if shown != ("WaveIn devices available on this computer are...\n1) null\n"
+                     "Please choose the wave in deviceOpening WaveIn Device...Done!\n"
+                     "Device 0 cannot capture sound: flying without the sound throttle.\n"):
+            fail("no server: the console shows %r" % shown)
+        wait_drawn(game, work)
+        game.escape(what="the sound edition with no server")
+    finally:
+        game.kill()
+    print("ok: no server: only null listed, no word from the plugin libraries, flies on")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game-dir", required=True)
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        fail("needs an X display (run under xvfb-run)")
+    game_dir = os.path.abspath(args.game_dir)
+    with tempfile.TemporaryDirectory(prefix="vortavia-servers-") as work:
+        check_no_server(game_dir, work)
+        for kind in ("pulseaudio", "pipewire"):
+            server = Server(kind, work)
+            try:
+                fly(game_dir, server, work)
+            finally:
+                server.kill()
+
+
+if __name__ == "__main__":
+    main()
