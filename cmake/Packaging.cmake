@@ -61,8 +61,14 @@ function(pkg_add_edition target launcher)
   set(VORTAVIA_PROGRAM ${target})
   configure_file(${pkg_src}/launcher.sh.in ${pkg_out}/${launcher} @ONLY)
   install(PROGRAMS ${pkg_out}/${launcher} DESTINATION ${VORTAVIA_INSTALL_GAMESDIR} COMPONENT game)
-  install(FILES ${pkg_src}/${launcher}.desktop
-          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications COMPONENT game)
+  # The menu entry names the launcher by its full installed path, since a
+  # prefix such as ~/.local is not on a menu's PATH; the prefix is only
+  # known when installing (cpack installs under /usr whatever was configured).
+  install(CODE "
+    set(pkg_launcher_path \"\${CMAKE_INSTALL_PREFIX}/${VORTAVIA_INSTALL_GAMESDIR}/${launcher}\")
+    set(pkg_entry \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/applications/${launcher}.desktop\")
+    message(STATUS \"Installing: \${pkg_entry}\")
+    configure_file(\"${pkg_src}/${launcher}.desktop.in\" \"\${pkg_entry}\" @ONLY)" COMPONENT game)
 endfunction()
 
 pkg_add_edition(vortavia vortavia)

@@ -114,7 +114,7 @@ def check_metainfo(root, editions, strict):
         fail("metainfo lacks a content rating or a screenshot")
 
 
-def check_tree(root, game_dir, editions, licence, strict=False):
+def check_tree(root, game_dir, editions, licence, prefix, strict=False):
     """The installed files under root: programs, launchers, data, page, entries, icons, metainfo, licence.
 
     strict: every validator must be there, as they are where packages are built."""
@@ -128,8 +128,19 @@ def check_tree(root, game_dir, editions, licence, strict=False):
             fail("no menu entry " + entry)
         fields = dict(line.split("=", 1) for line in open(entry).read().splitlines()
                       if "=" in line and not line.startswith("#"))
-        if fields.get("Exec", "").split()[0] != launcher or fields.get("Terminal") != "true":
-            fail("%s does not start %s in a terminal: %r" % (entry, launcher, fields))
+        # Started from a menu with no terminal: the launcher by its full path,
+        # every question answered, and an action for each display.
+        path = os.path.join(prefix, GAMES_DIR, launcher)
+        answers = "--skip-config" + (" --device=0" if program == "vortavia_sound" else "")
+        execs = [v for k, v in (line.split("=", 1) for line in open(entry).read().splitlines()
+                                if line.startswith("Exec="))]
+        wanted = ['"%s" %s%s' % (path, answers, display)
+                  for display in ("", " --display=fullscreen", " --display=window")]
+        if execs != wanted or fields.get("TryExec") != path or fields.get("Terminal") != "false" \
+                or fields.get("Actions") != "fullscreen;window;":
+            fail("%s: Exec %r, TryExec %r, Terminal %r, Actions %r; wanted Exec %r"
+                 % (entry, execs, fields.get("TryExec"), fields.get("Terminal"), fields.get("Actions"),
+                    wanted))
         if "Game" not in fields.get("Categories", "").split(";"):
             fail("%s is not in the Game menu" % entry)
         if shutil.which("desktop-file-validate") or strict:
@@ -198,7 +209,7 @@ def check_install(build_dir, game_dir, licence, work):
     moved = os.path.join(work, "moved prefix")
     os.rename(first, moved)
     editions = built_editions(game_dir)
-    check_tree(moved, game_dir, editions, licence)
+    check_tree(moved, game_dir, editions, licence, first)
     for rel in sum(DEBIAN_ONLY.values(), []):
         if os.path.exists(os.path.join(moved, rel)):
             fail("the plain install has the Debian package's %s" % rel)
@@ -395,7 +406,7 @@ def check_package(source_dir, build_dir, licence, work):
     check_changelogs(usr, control_fields(debs["vortavia"])["Version"], maintainer)
     check_programs(usr, game_dir)
     editions = built_editions(game_dir)
-    check_tree(usr, game_dir, editions, licence, strict=True)
+    check_tree(usr, game_dir, editions, licence, "/usr", strict=True)
 
     if os.geteuid() != 0:
         print("SKIP: installing with apt needs root; the packages themselves passed")
@@ -411,7 +422,7 @@ def check_package(source_dir, build_dir, licence, work):
         for name in PACKAGES:
             if not installed(name):
                 fail("%s is not installed after apt-get install" % name)
-        check_tree("/usr", game_dir, editions, licence, strict=True)
+        check_tree("/usr", game_dir, editions, licence, "/usr", strict=True)
         elsewhere = os.path.join(work, "elsewhere")
         os.mkdir(elsewhere)
         for program in editions:
