@@ -9,7 +9,9 @@ it needs (a line on the console, a drawn frame, a changed picture, the
 console waiting for a key) and fails after a bound, so a slow machine only
 makes a run slower.
 """
+import array
 import ctypes
+import fcntl
 import os
 import pty
 import re
@@ -72,8 +74,10 @@ class Game:
         self.reader = threading.Thread(target=self._read, args=(out_fd,), daemon=True)
         self.reader.start()
         self.window = None
+        self.frame_seen = False
 
     def _read(self, fd):
+        self.out_fd = fd
         while True:
             try:
                 ready, _, _ = select.select([fd], [], [], 0.2)
@@ -81,17 +85,36 @@ class Game:
                     if self.proc.poll() is not None:
                         return
                     continue
-                chunk = os.read(fd, 65536)
+                # Read and kept in one go, so text_now() never misses a chunk
+                # that left the pipe but is not in the output yet.
+                with self.lock:
+                    chunk = os.read(fd, 65536)
+                    self.output += chunk
             except OSError:
                 return
             if not chunk:
                 return
-            with self.lock:
-                self.output += chunk
 
     def text(self):
         with self.lock:
             return self.output.decode("latin-1")
+
+    def text_now(self):
+        """The console output with everything the program has written so far."""
+        def drained():
+            with self.lock:
+                try:
+                    unread = array.array("i", [0])
+                    fcntl.ioctl(self.out_fd, termios.FIONREAD, unread)
+                    if unread[0]:
+                        return None
+                except OSError:  # closed: the program has ended
+                    pass
+                return [self.output.decode("latin-1")]
+        if self.proc.poll() is not None:
+            self.reader.join(5)
+            return self.text()
+        return poll(drained, 20.0, "console output read up")[0]
 
     def wait_for(self, needle, timeout=20.0, text=None):
         """Waits for needle on the console; text, if given, reads the console."""
@@ -162,6 +185,9 @@ class Game:
         return int(fields["WIDTH"]), int(fields["HEIGHT"])
 
     def _aim(self):
+        # Keys before the first frame may come before the game looks at them.
+        if not self.frame_seen:
+            self.wait_frame()
         subprocess.run(["xdotool", "mousemove", "--window", self.window, "20", "20"], check=True)
 
     def key(self, name):
@@ -176,10 +202,6 @@ class Game:
         self._aim()
         subprocess.run(["xdotool", "keyup", name], check=True)
 
-    def screenshot(self, path):
-        subprocess.run(["import", "-window", self.window, path], check=True,
-                       capture_output=True)
-
     def picture(self):
         """The window's pixels as raw bytes (a PPM file)."""
         return subprocess.run(["import", "-window", self.window, "-depth", "8", "ppm:-"],
@@ -191,7 +213,9 @@ class Game:
         def drawn():
             shot = self.picture()
             return shot if ppm_pixels(shot).strip(b"\0") else None
-        return poll(drawn, timeout, "drawn frame in the window", self)
+        shot = poll(drawn, timeout, "drawn frame in the window", self)
+        self.frame_seen = True
+        return shot
 
     def wait_picture_change(self, since, timeout=EFFECT_TIMEOUT_S, share=0.01):
         """Waits until the picture differs from 'since' in at least 'share'
@@ -350,19 +374,3 @@ def check_left_cleanly(game, status, dump, how, what="the program"):
     deletes = [line for line in dump.splitlines() if "glDeleteTextures(" in line]
     if len(deletes) != 1 or SKY_FACES_FREED not in deletes[0]:
         fail("%s: %s gave textures back as %r, not once as %s" % (how, what, deletes, SKY_FACES_FREED))
-
-
-def image_mean(path):
-    """Mean brightness 0..1 of an image."""
-    out = subprocess.run(["convert", path, "-colorspace", "Gray", "-format", "%[fx:mean]", "info:"],
-                         capture_output=True, text=True, check=True).stdout
-    return float(out)
-
-
-def images_differ(a, b):
-    """Fraction of pixels that differ between two same-sized images."""
-    res = subprocess.run(["compare", "-metric", "AE", a, b, "null:"], capture_output=True, text=True)
-    count = float(res.stderr.split()[0]) if res.stderr else 0.0
-    w, h = map(int, subprocess.run(["identify", "-format", "%w %h", a], capture_output=True,
-                                   text=True, check=True).stdout.split())
-    return count / (w * h)
