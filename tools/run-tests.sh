@@ -12,7 +12,9 @@ start_xvfb() {
     command -v Xvfb >/dev/null || { echo "run-tests.sh: no Xvfb here; run tools/setup-debian.sh first" >&2; exit 2; }
     fifo=$(mktemp -u)
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    # -noreset: a server resets whenever its last client leaves, refusing
+    # connections meanwhile, and a game started then gets no window.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
     xvfb_pid=$!
     number=""
     read -r number <"$fifo" || true

@@ -85,15 +85,24 @@ static void ctlShrinkViewport()
     glViewport(70, 190, 500, 320);
 }
 
+// Set once the game is on its way out.
+static bool ctlQuitting = false;
+
 // The one way out of a running game: Escape, or the window being closed.
 [[noreturn]] static void ctlQuit()
 {
+    ctlQuitting = true;
     ctlReleaseOnExit();
     exit(kCtlExitStatus);
 }
 
 void onWindowClose()
 {
+    // freeglut's own exit handler destroys the window too, and calls this
+    // again from inside exit(): the textures are given back by then, and a
+    // second exit() from an exit handler is undefined.
+    if (ctlQuitting)
+        return;
     // freeglut makes the closing window's context current before it calls
     // this, so the textures can still be given back.
     ctlQuit();

@@ -2,7 +2,6 @@
 import argparse
 import os
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from gamerun import Game, fail  # noqa: E402
@@ -20,16 +19,12 @@ def main():
         game.wait_for("Loading Complete!!")
         if "flying without obstacles" in game.text():
             fail("the collision files were not read:\n" + game.text())
-        # The view direction is zero until the first turn: a tap aims it.
-        game.key_down("Left")
-        time.sleep(0.05)
-        game.key_up("Left")
-        game.key_down("Up")
-        game.wait_for("hit \n", timeout=20)
-        game.key_up("Up")
-        time.sleep(1.0)
-        if game.proc.poll() is not None:
-            fail("the game ended after the hit:\n" + game.text()[-2000:])
+        game.wait_frame()
+        # The view direction is zero until the first turn: a drawn turn aims it.
+        game.hold_until_picture_changes("Left")
+        game.hold("Up", lambda: "hit \n" in game.text(), "'hit' from the wall ahead")
+        # Flying on: it still draws frames, and they still turn.
+        game.hold_until_picture_changes("Left")
         game.escape()
     finally:
         game.kill()

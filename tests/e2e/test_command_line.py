@@ -13,9 +13,8 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail  # noqa: E402
-from test_hostile import wait_drawn  # noqa: E402
-from test_sound import write_devices  # noqa: E402
+from gamerun import Game, fail, gl_calls  # noqa: E402
+from test_sound import LOUD, LOUD_S, RATE_BYTES, write_devices  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.abspath(os.path.join(HERE, "..", ".."))
@@ -71,13 +70,11 @@ def traced_start(game_dir, work, args, name):
                 use_pty=False)
     try:
         game.close_input()
-        wait_drawn(game, work)
+        game.wait_drawn()
         game.escape(what="a start answered on the command line")
     finally:
         game.kill()
-    dump = subprocess.run(["apitrace", "dump", "--color=never", trace], capture_output=True,
-                          text=True, check=True).stdout
-    return game.text(), dump
+    return game.text(), gl_calls(trace)
 
 
 def check_every_question_answered(game_dir, work):
@@ -103,7 +100,9 @@ def check_every_question_answered(game_dir, work):
 
 
 def check_device_option(game_dir, work):
-    conf = write_devices(work)
+    conf, burst = write_devices(work)
+    with open(burst, "wb") as out:
+        out.write(LOUD * RATE_BYTES * LOUD_S)
     game = Game(["./vortavia_sound", "--skip-config", "--device=1"], cwd=game_dir, use_pty=False,
                 env={"ALSA_CONFIG_PATH": conf, "LP_NUM_THREADS": "0"})
     try:
@@ -111,7 +110,7 @@ def check_device_option(game_dir, work):
         game.wait_for("WaveIn devices available on this computer are...\n1) burst\n2) silent\n"
                       "Please choose the wave in device1\nOpening WaveIn Device...Done!\n")
         game.wait_for("9600 ")
-        wait_drawn(game, work)
+        game.wait_drawn()
         game.escape(what="the sound edition with --device")
     finally:
         game.kill()

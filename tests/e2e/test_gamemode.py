@@ -6,6 +6,7 @@ fallback window that an Xvfb display gets.
 """
 import argparse
 import os
+import select
 import subprocess
 import sys
 import tempfile
@@ -28,6 +29,8 @@ def start_xorg(work):
     number = b""
     deadline = time.time() + 20
     while time.time() < deadline and not number.endswith(b"\n"):
+        if not select.select([read_fd], [], [], max(0.0, deadline - time.time()))[0]:
+            break
         chunk = os.read(read_fd, 16)
         if not chunk:
             break
@@ -56,8 +59,7 @@ def main():
         game = None
         try:
             game = Game(["./vortavia"], cwd=args.game_dir, env={"DISPLAY": display})
-            game.wait_for("Any other key to use the config utility. ")
-            game.send(b"a132")
+            game.answer(b"a132")
             game.wait_for("Loading Complete!!")
             if "not possible" in game.text():
                 fail("game mode was refused on the 16-bit server:\n" + game.text())
@@ -67,7 +69,7 @@ def main():
             if not ids:
                 fail("no game mode window")
             game.window = ids[-1]
-            time.sleep(0.5)
+            game.wait_frame()
             game.escape(what="game mode")
         finally:
             if game:

@@ -14,36 +14,13 @@ import subprocess
 import sys
 import tempfile
 import termios
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, image_mean  # noqa: E402
-from test_sound import write_devices  # noqa: E402
+from gamerun import Game, fail, poll  # noqa: E402
+from test_sound import LOUD, LOUD_S, RATE_BYTES, write_devices  # noqa: E402
 
 CLOSING = "\n\n\nOk...Loading the game...\n\n"
 COMPLETE = "Loading Complete!!"
-
-
-def wait_until(what, predicate, timeout=20.0):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if predicate():
-            return
-        time.sleep(0.05)
-    fail("no %s within %.0f s" % (what, timeout))
-
-
-def wait_drawn(game, work, timeout=20.0):
-    """Waits until the window shows a drawn frame (anything but black)."""
-    shot = os.path.join(work, "drawn.png")
-    game.find_window()
-
-    def drawn():
-        if game.proc.poll() is not None:
-            fail("the program ended (status %s); output:\n%s" % (game.proc.returncode, game.text()))
-        return subprocess.run(["import", "-window", game.window, shot],
-                              capture_output=True).returncode == 0 and image_mean(shot) > 0.0
-    wait_until("drawn frame", drawn, timeout)
 
 
 def copy_game(game_dir, work, name):
@@ -97,7 +74,7 @@ def check_type_ahead_not_echoed(game_dir):
     os.close(out_w)
     output = b""
     try:
-        wait_until("write blocked on the full console pipe", lambda: blocked_writing(proc.pid))
+        poll(lambda: blocked_writing(proc.pid), 20.0, "write blocked on the full console pipe")
         if termios.tcgetattr(master)[3] & termios.ECHO:
             fail("the terminal still echoes when the banner is printed")
         os.write(master, b"a222")
@@ -106,8 +83,8 @@ def check_type_ahead_not_echoed(game_dir):
             if not chunk:
                 fail("the program ended in the dialogue: %r" % output[filled:])
             output += chunk
-        wait_until("terminal restored after the dialogue",
-                   lambda: termios.tcgetattr(master)[3] & termios.ECHO)
+        poll(lambda: termios.tcgetattr(master)[3] & termios.ECHO, 20.0,
+             "terminal restored after the dialogue")
         proc.send_signal(signal.SIGTERM)
         proc.wait(timeout=15)
         fcntl.fcntl(master, fcntl.F_SETFL, fcntl.fcntl(master, fcntl.F_GETFL) | os.O_NONBLOCK)
@@ -134,7 +111,7 @@ def check_closed_descriptors(game_dir, work):
         game = Game(["sh", "-c", 'exec "$0" %s' % closing, "./vortavia"], cwd=game_dir,
                     use_pty=False)
         try:
-            wait_drawn(game, work)
+            game.wait_drawn()
             # Had a later open (the X connection) taken a closed number, the
             # console would be reading or writing it.
             for fd in (0,) if what == "standard input" else (0, 1, 2):
@@ -151,7 +128,9 @@ def check_closed_descriptors(game_dir, work):
 
 def check_console_reader_gone(game_dir, work):
     """The sound edition prints each speed; its console pipe then loses its reader."""
-    conf = write_devices(work)
+    conf, burst = write_devices(work)
+    with open(burst, "wb") as out:
+        out.write(LOUD * RATE_BYTES * LOUD_S)
     game = Game(["./vortavia_sound"], cwd=game_dir, use_pty=False,
                 env={"ALSA_CONFIG_PATH": conf, "LP_NUM_THREADS": "0"})
     try:
@@ -160,23 +139,11 @@ def check_console_reader_gone(game_dir, work):
         game.send(b"1\n")
         game.close_input()
         game.wait_for("9600 ")
-        wait_drawn(game, work)
-        first, later = os.path.join(work, "gone1.png"), os.path.join(work, "gone2.png")
-        game.screenshot(first)
+        game.wait_drawn()
         game.proc.stdout.close()  # the reader goes; every print now meets a closed pipe
-
-        # It flies on: the view turns by itself, so the picture keeps changing,
-        # frame after frame, each of which printed a speed.
-        def changed():
-            if game.proc.poll() is not None:
-                fail("the game ended when its console went away (status %s)" % game.proc.returncode)
-            return subprocess.run(["import", "-window", game.window, later],
-                                  capture_output=True).returncode == 0 and \
-                subprocess.run(["compare", "-metric", "AE", first, later, "null:"],
-                               capture_output=True).returncode == 1
-        for _ in range(3):
-            wait_until("changed picture after the console went away", changed)
-            os.replace(later, first)
+        # It flies on: the view turns by itself, frame after frame, each of
+        # which printed a speed.
+        game.wait_flying()
         game.key("Escape")
         status = game.wait_exit()
         if status != 1:
@@ -204,10 +171,8 @@ def check_fifos_and_oversized_image(game_dir, work):
         game.wait_for(COMPLETE)
         if "arrx.txt cannot be opened: flying without obstacles." not in game.text():
             fail("a FIFO as arrx.txt was not refused:\n" + game.text())
-        wait_drawn(game, work)
-        game.key_down("Left")  # frames with the placeholder terrain, turning
-        wait_drawn(game, work)
-        game.key_up("Left")
+        game.wait_drawn()
+        game.hold_until_picture_changes("Left")  # frames with the placeholder terrain, turning
         game.escape(what="the program with hostile data files")
     finally:
         game.kill()

@@ -15,7 +15,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail  # noqa: E402
+from gamerun import Game, check_left_cleanly, fail, gl_calls  # noqa: E402
 
 KEYS = ["Left", "Right", "Up", "Down", "c", "v", "e", "t"]
 WARM_UP_S = 5.0
@@ -45,8 +45,10 @@ def rss_kb(pid):
 
 
 def game_pid(game, program):
-    """The program's own pid (under apitrace it is the child of the wrapper)."""
-    found = subprocess.run(["pgrep", "-n", "-x", program], capture_output=True, text=True)
+    """The program's own pid (under apitrace it is the child of the wrapper).
+    Only in the run's own session: other runs of the game may share the machine."""
+    found = subprocess.run(["pgrep", "-n", "-x", "-s", str(game.proc.pid), program],
+                           capture_output=True, text=True)
     return int(found.stdout.split()[0]) if found.stdout.split() else game.proc.pid
 
 
@@ -75,9 +77,17 @@ def fly_randomly(game, program, seconds, rng):
 def warm_up(game, program, rng):
     """Every key once, then a random flight: the driver's caches for each
     drawing state fill here, before memory is first measured."""
+    # The arrows that change the picture act while held: each is held until
+    # the picture changes, in an order where each one shows. The keyboard
+    # edition moves only once a turn has aimed it; the sound edition turns by
+    # itself until a turn key is let go. Down (brake, capture) draws nothing new.
+    arrows = {"vortavia": ["Left", "Right", "Up"],
+              "vortavia_sound": ["Up", "Left", "Right"]}[program]
+    for key in arrows:
+        game.hold_until_picture_changes(key)
     for key in KEYS + (["g"] if program == "vortavia_sound" else []):
-        game.key(key)
-        time.sleep(0.1)
+        if key not in arrows:
+            game.key(key)
     fly_randomly(game, program, WARM_UP_S, rng)
 
 
@@ -102,11 +112,14 @@ def created_once(game_dir, program, work, rng):
     game = start(game_dir, program, traced=trace)
     try:
         fly_randomly(game, program, 4.0, rng)
-        game.escape(60, program)
+        # Ten frames at least, whatever the machine's pace: ten new pictures.
+        game.hold_until_picture_changes("Left", times=10)
+        game.key("Escape")
+        status = game.wait_exit(60)
     finally:
         game.kill()
-    dump = subprocess.run(["apitrace", "dump", "--color=never", trace], capture_output=True,
-                          text=True, check=True).stdout
+    dump = gl_calls(trace)
+    check_left_cleanly(game, status, dump, "Escape", program)
     counts = {name: dump.count(name + "(") for name in
               ("glGenTextures", "glGenLists", "glNewList", "glTexImage2D", "glPrioritizeTextures")}
     frames = dump.count("glXSwapBuffers(")

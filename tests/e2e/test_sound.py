@@ -3,15 +3,18 @@
 Runs build/game/vortavia_sound under the X server in $DISPLAY (xvfb-run),
 its console on pipes, capturing through ALSA from devices of type file that
 play recordings written here (ALSA_CONFIG_PATH names their configuration).
+The "burst" recording starts empty and grows as the run goes: loud once the
+game flies, silent when the run says so, so nothing hangs on how fast the
+game gets going. The sound edition turns by itself, so every frame changes
+the picture, and a changed picture tells a frame was drawn.
 """
 import argparse
 import os
 import sys
 import tempfile
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail  # noqa: E402
+from gamerun import Game, fail, poll  # noqa: E402
 
 BANNER = "\n\n**************************VORTAVIA 3D DEMO in OpenGL**************************\n"
 PROMPT = ("Configure the game before you run it for optimal performance\n"
@@ -24,7 +27,9 @@ OPENED = "Opening WaveIn Device...Done!\n"
 CLOSING = "\n\n\nOk...Loading the game...\n\n"
 LOUD_PRINT = "9600 "
 RATE_BYTES = 22050 * 2
-BURST_S = 10  # the burst device plays full level this long, then silence
+LOUD, SILENT = bytes([255]), bytes([128])
+# More than plays while a run waits for its effects: the burst never runs dry.
+LOUD_S = 120
 STUCK_ID = 3  # after burst and silent; never shown, since it cannot open
 
 CONFIG = """pcm.%(name)s {
@@ -39,21 +44,18 @@ CONFIG = """pcm.%(name)s {
 
 
 def write_devices(work, stuck=False):
-    """Writes the recordings and their ALSA configuration; returns its path.
-
-    No default device is defined, so device 0 cannot be opened. With `stuck`
-    a third device plays a FIFO that nobody writes to: ALSA's blocking open
-    of it never returns."""
-    # Past its end a file device repeats the last block it read, so the
-    # burst ends in a second of silence that then lasts for ever.
-    recordings = {"burst": bytes([255]) * (RATE_BYTES * BURST_S) + bytes([128]) * RATE_BYTES,
-                  "silent": bytes([128]) * (RATE_BYTES * 2)}
+    """Writes the recordings and their ALSA configuration; returns its path
+    and the burst recording's. No default device is defined, so device 0
+    cannot be opened. With `stuck` a third device plays a FIFO that nobody
+    writes to: ALSA's blocking open of it never returns."""
     text = "pcm.null { type null }\n"
-    for name, samples in recordings.items():
-        path = os.path.join(work, name + ".raw")
-        with open(path, "wb") as out:
-            out.write(samples)
-        text += CONFIG % {"name": name, "path": path}
+    paths = {}
+    for name in ("burst", "silent"):
+        paths[name] = os.path.join(work, name + ".raw")
+        text += CONFIG % {"name": name, "path": paths[name]}
+    # Past its end a file device repeats the last block it read: silence for ever.
+    with open(paths["silent"], "wb") as out:
+        out.write(SILENT * RATE_BYTES * 2)
     if stuck:
         fifo = os.path.join(work, "nowriter.fifo")
         os.mkfifo(fifo)
@@ -61,11 +63,38 @@ def write_devices(work, stuck=False):
     conf = os.path.join(work, "stuck.conf" if stuck else "asound.conf")
     with open(conf, "w") as out:
         out.write(text)
-    return conf
+    return conf, paths["burst"]
 
 
-def start(game_dir, conf, reply):
+def read_offset(pid, path):
+    """Where the program reads path now, or None while it has path not open."""
+    fds = "/proc/%d/fd" % pid
+    for fd in os.listdir(fds):
+        try:
+            if os.readlink(os.path.join(fds, fd)) == path:
+                with open("/proc/%d/fdinfo/%s" % (pid, fd)) as info:
+                    return int(info.readline().split()[1])
+        except OSError:
+            continue
+    return None
+
+
+def play(burst, samples, game=None):
+    """Makes the burst recording go on with samples. With game, from where
+    the game reads it now: what was written ahead of that is dropped."""
+    with open(burst, "r+b") as f:
+        if game is not None:
+            at = read_offset(game.proc.pid, burst)
+            if at is None:
+                fail("the game does not read the burst recording")
+            f.truncate(at)
+        f.seek(0, os.SEEK_END)
+        f.write(samples)
+
+
+def start(game_dir, conf, burst, reply):
     """Starts the game, skips the menus with 'x' and answers the device menu."""
+    open(burst, "wb").close()  # empty until the game flies
     # Mesa's software rasterizer threads synchronise in ways ThreadSanitizer
     # cannot follow (the driver is not instrumented); drawing on the main
     # thread alone leaves the sanitizer build's reports to the capture thread.
@@ -73,37 +102,40 @@ def start(game_dir, conf, reply):
     game = Game(["./vortavia_sound"], cwd=game_dir, env=env, use_pty=False)
     game.send(b"x")
     game.wait_for("Please choose the wave in device")
-    opened_at = time.time()
     if reply is not None:
         game.send(reply)
     # The missing-texture waits, if any, read end of input and go on at once.
     game.close_input()
     game.wait_for(CLOSING)
     game.find_window()
-    return game, opened_at
+    game.wait_frame()
+    return game
 
 
 def loud_prints(game):
-    return game.text().count(LOUD_PRINT)
+    return game.text_now().count(LOUD_PRINT)
 
 
-def printing(game, window=1.0):
-    """Whether speed prints are still arriving."""
+def wait_more_prints(game, what):
+    """The speed goes on being set: more prints come."""
     before = loud_prints(game)
-    time.sleep(window)
-    return loud_prints(game) > before
+    poll(lambda: loud_prints(game) > before, 30, what, game)
 
 
-def wait_quiet(game, timeout):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if not printing(game):
-            return True
-    return False
+def quiet_frame(game):
+    """Whether a frame was drawn that set no speed. Two changes of the
+    picture: the second frame's throttle was read after the count."""
+    before = loud_prints(game)
+    game.wait_picture_change(game.wait_picture_change(game.picture()))
+    return loud_prints(game) == before
 
 
-def check_dialogue_and_burst(game_dir, conf):
-    game, opened_at = start(game_dir, conf, b"1\n")
+def wait_device_closed(game, burst):
+    poll(lambda: read_offset(game.proc.pid, burst) is None, 30, "close of the device", game)
+
+
+def check_dialogue_and_burst(game_dir, conf, burst):
+    game = start(game_dir, conf, burst, b"1\n")
     try:
         text = game.text()
         start_at = text.index(BANNER)
@@ -112,41 +144,38 @@ def check_dialogue_and_burst(game_dir, conf):
         if dialogue != BANNER + credit + PROMPT + MENU + OPENED + CLOSING:
             fail("dialogue is not banner, credit, prompt, device menu, closing: %r" % dialogue)
 
-        game.wait_for(LOUD_PRINT)
-        if not printing(game):
-            fail("the loud recording does not keep setting the speed")
-        # The burst ends in silence, which releases the throttle: no more prints.
-        if not wait_quiet(game, BURST_S + 10):
-            fail("speed prints went on after the recording fell silent")
-        if time.time() - opened_at < BURST_S - 1:
-            fail("speed prints stopped before the recording did")
+        play(burst, LOUD * RATE_BYTES * LOUD_S, game)
+        game.wait_for(LOUD_PRINT, timeout=30)
+        if quiet_frame(game):
+            fail("a frame set no speed while the recording was loud")
+        wait_more_prints(game, "more speed prints from the loud recording")
+        # Silence releases the throttle: frames come, prints do not.
+        play(burst, SILENT * RATE_BYTES * 5, game)
+        poll(lambda: quiet_frame(game), 60, "frame without a speed print after the silence", game)
 
         # The device is still open: the down arrow starts it, its release closes it.
-        game.key_down("Down")
-        time.sleep(0.3)
-        game.key_up("Down")
-        time.sleep(0.3)
-        if printing(game, 0.5):
+        game.hold_until_picture_changes("Down")
+        wait_device_closed(game, burst)
+        if not quiet_frame(game):
             fail("silence set the speed after the down arrow")
         game.key("g")  # the device is closed now: nothing to drive
-        time.sleep(0.3)
+        if not quiet_frame(game):
+            fail("g set the speed with the device closed")
         game.escape()
     finally:
         game.kill()
-    print("ok: device menu after 'x', burst drives the speed, silence stops it, Down, g, Escape -> 1")
+    print("ok: device menu after 'x', loud recording drives the speed, silence stops it, "
+          "Down closes, g, Escape -> 1")
 
 
-def check_g_keeps_the_last_capture(game_dir, conf):
-    game, opened_at = start(game_dir, conf, b"1\n")
+def check_g_keeps_the_last_capture(game_dir, conf, burst):
+    game = start(game_dir, conf, burst, b"1\n")
     try:
-        game.wait_for(LOUD_PRINT)
-        if time.time() - opened_at > BURST_S - 3:
-            fail("the window came too late to press g during the burst")
+        play(burst, LOUD * RATE_BYTES * LOUD_S, game)
+        game.wait_for(LOUD_PRINT, timeout=30)
         game.key("g")  # captures once more, then closes the device for good
-        remaining = BURST_S + 1.5 - (time.time() - opened_at)
-        if remaining > 0:
-            time.sleep(remaining)
-        if not printing(game):
+        wait_device_closed(game, burst)
+        if quiet_frame(game):
             fail("after g the last loud capture no longer drives the speed")
         game.escape()
     finally:
@@ -154,20 +183,18 @@ def check_g_keeps_the_last_capture(game_dir, conf):
     print("ok: g closes the device and the last capture keeps setting the speed")
 
 
-def check_replies_that_open_nothing(game_dir, conf):
+def check_replies_that_open_nothing(game_dir, conf, burst):
     for reply, what in ((b"abc\n", "not a number"), (b"7\n", "not a listed device"),
                         (None, "end of input")):
-        game, _ = start(game_dir, conf, reply)
+        game = start(game_dir, conf, burst, reply)
         try:
             if OPENED not in game.text():
                 fail("%s: no open message" % what)
             if "cannot capture sound: flying without the sound throttle.\n" not in game.text():
                 fail("%s: the failed open is not reported" % what)
-            time.sleep(1.0)
-            game.key_down("Down")
-            game.key_up("Down")
+            game.hold_until_picture_changes("Down")
             game.key("g")
-            if LOUD_PRINT in game.text():
+            if not quiet_frame(game) or LOUD_PRINT in game.text_now():
                 fail("%s: a device was captured from" % what)
             game.escape()
         finally:
@@ -175,8 +202,8 @@ def check_replies_that_open_nothing(game_dir, conf):
         print("ok: %s opens nothing and the game flies on" % what)
 
 
-def check_blocked_device_is_passed_over(game_dir, conf):
-    game, _ = start(game_dir, conf, b"%d\n" % STUCK_ID)
+def check_blocked_device_is_passed_over(game_dir, conf, burst):
+    game = start(game_dir, conf, burst, b"%d\n" % STUCK_ID)
     try:
         text = game.text()
         if MENU + OPENED not in text:
@@ -197,11 +224,11 @@ def main():
     if not os.environ.get("DISPLAY"):
         fail("needs an X display (run under xvfb-run)")
     with tempfile.TemporaryDirectory() as work:
-        conf = write_devices(work)
-        check_dialogue_and_burst(args.game_dir, conf)
-        check_g_keeps_the_last_capture(args.game_dir, conf)
-        check_replies_that_open_nothing(args.game_dir, conf)
-        check_blocked_device_is_passed_over(args.game_dir, write_devices(work, stuck=True))
+        conf, burst = write_devices(work)
+        check_dialogue_and_burst(args.game_dir, conf, burst)
+        check_g_keeps_the_last_capture(args.game_dir, conf, burst)
+        check_replies_that_open_nothing(args.game_dir, conf, burst)
+        check_blocked_device_is_passed_over(args.game_dir, *write_devices(work, stuck=True))
 
 
 if __name__ == "__main__":

@@ -12,10 +12,9 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail  # noqa: E402
+from gamerun import Game, fail, poll  # noqa: E402
 
 CLOSING = "\n\n\nOk...Loading the game...\n\n"
 COMPLETE = "\n\nLoading Complete!!\n\n"
@@ -56,25 +55,24 @@ def setup_text(game):
 
 
 def wait_console(game, needle, timeout=20.0):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if needle in console(game):
-            return
-        if game.proc.poll() is not None:
-            time.sleep(0.3)
-            if needle in console(game):
-                return
-            fail("program ended before %r; output:\n%s" % (needle, console(game)))
-        time.sleep(0.05)
-    fail("no %r within %.0f s; output:\n%s" % (needle, timeout, console(game)))
+    game.wait_for(needle, timeout, text=lambda: console(game))
 
 
 # ---- pictures --------------------------------------------------------------
+def place(game):
+    """Without a window manager the window sits at (-1, -1), a pixel off
+    screen: moved to (0, 0), every pixel of it is drawn."""
+    subprocess.run(["xdotool", "windowmove", game.window, "0", "0"], check=True)
+
+    def moved():
+        shown = subprocess.run(["xdotool", "getwindowgeometry", "--shell", game.window],
+                               capture_output=True, text=True, check=True).stdout.split()
+        return "X=0" in shown and "Y=0" in shown
+    poll(moved, 20, "window at (0, 0)", game)
+
+
 def grab(game, path):
     """The window as rows of (r, g, b), top row first."""
-    # Without a window manager the window sits at (-1, -1), a pixel off screen.
-    subprocess.run(["xdotool", "windowmove", game.window, "0", "0"], check=True)
-    time.sleep(0.2)
     subprocess.run(["import", "-window", game.window, "-depth", "8", path], check=True,
                    capture_output=True)
     with open(path, "rb") as f:
@@ -131,30 +129,40 @@ def check_sky_and_ground(img, what):
              % (what, 100 * sky / total, 100 * ground / total, 100 * dark / total))
 
 
-def check_jet_and_hud(img, what):
+def hud_edges(img):
+    """Sharp strokes in the HUD's top-left band, and just below it."""
+    return (edges([img[y][15:200] for y in range(18, 34)]),
+            edges([img[y][15:200] for y in range(60, 76)]))
+
+
+def hud_shown(img):
+    hud, quiet = hud_edges(img)
+    return hud >= 40 and hud >= 4 * quiet
+
+
+def check_jet(img, what):
     # The jet: glowing nozzles (orange: red high, blue low) in the middle square.
     middle = region(img, 143, 143, 257, 257)
     glow = [p for p in middle if p[0] > 200 and p[1] > 90 and p[2] < 140 and p[0] - p[2] > 90]
     if len(glow) < 6:
         fail("%s: no engine glow in the middle (%d pixels)" % (what, len(glow)))
-    # The HUD line: sharp strokes in the top-left band, far more than just below it.
-    hud = edges([img[y][15:200] for y in range(18, 34)])
-    quiet = edges([img[y][15:200] for y in range(60, 76)])
-    if hud < 40 or hud < 4 * quiet:
-        fail("%s: no HUD text top-left (%d edges, %d below it)" % (what, hud, quiet))
 
 
 # ---- runs ------------------------------------------------------------------
 def run_to_flight(game_dir, keys, work, name):
     game = Game(["./vortavia"], cwd=game_dir)
-    game.wait_for("Any other key to use the config utility. ")
-    for key in keys:
-        game.send(key.encode())
-        time.sleep(0.1)
+    game.answer(keys.encode())
     game.find_window()
+    place(game)
     wait_console(game, COMPLETE)
-    time.sleep(1.5)  # a second and more: the HUD line has been measured
-    return game, grab(game, os.path.join(work, name + ".ppm"))
+    game.wait_frame()
+    # The HUD line shows once the frame rate has been measured, after a second.
+    path = os.path.join(work, name + ".ppm")
+
+    def with_hud():
+        img = grab(game, path)
+        return img if hud_shown(img) else None
+    return game, poll(with_hud, 30, "HUD text top-left", game)
 
 
 def check_single_sky(game_dir, work):
@@ -165,7 +173,7 @@ def check_single_sky(game_dir, work):
         if (len(img[0]), len(img)) != (400, 400):
             fail("window is %dx%d" % (len(img[0]), len(img)))
         check_sky_and_ground(img, "single sky")
-        check_jet_and_hud(img, "single sky")
+        check_jet(img, "single sky")
         game.escape()
     finally:
         game.kill()
@@ -178,16 +186,14 @@ def check_sky_cube(game_dir, work):
         if setup_text(game) != CUBE_SETUP:
             fail("set-up lines of the sky cube:\n%r\nnot\n%r" % (setup_text(game), CUBE_SETUP))
         check_sky_and_ground(img, "sky cube")
-        check_jet_and_hud(img, "sky cube")
+        check_jet(img, "sky cube")
         # Banking rolls the jet: the middle of the picture changes while the view turns.
-        game.key_down("Left")
-        time.sleep(0.3)
-        banked = grab(game, os.path.join(work, "banked.ppm"))
-        game.key_up("Left")
-        moved = sum(1 for a, b in zip(region(img, 143, 143, 257, 257),
-                                      region(banked, 143, 143, 257, 257)) if a != b)
-        if moved < 500:
-            fail("turning left changed only %d pixels of the middle" % moved)
+        middle = region(img, 143, 143, 257, 257)
+
+        def banked():
+            now = region(grab(game, os.path.join(work, "banked.ppm")), 143, 143, 257, 257)
+            return sum(1 for a, b in zip(middle, now) if a != b) >= 500
+        game.hold("Left", banked, "change of 500 pixels of the middle while turning left")
         game.escape()
     finally:
         game.kill()
@@ -207,18 +213,17 @@ def check_broken_textures(game_dir, work):
 
     game = Game(["./vortavia"], cwd=copy)
     try:
-        game.wait_for("Any other key to use the config utility. ")
-        game.send(b"x")
+        game.answer(b"x")
         wait_console(game, not_found(7, "l1.bmp"))
-        time.sleep(1.0)
+        game.wait_reading_key()
         if "Generating Texture 8" in console(game):
             fail("set-up went on without waiting for a key")
-        game.send(b"q")
+        game.answer(b"q")
         wait_console(game, not_found(9, "jetmask.bmp"))
-        time.sleep(1.0)
+        game.wait_reading_key()
         if "Generating flares" in console(game):
             fail("set-up went on past the missing mask without a key")
-        game.send(b"w")
+        game.answer(b"w")
         wait_console(game, COMPLETE)
         text = setup_text(game)
         expected = ("Loading Collision Data...Done!\n" + texture_lines(1, "test1.bmp")
@@ -232,9 +237,8 @@ def check_broken_textures(game_dir, work):
             fail("set-up lines with broken textures:\n%r\nnot\n%r" % (text, expected))
         # It flies on: frames keep coming and the keys still work.
         game.find_window()
-        time.sleep(1.0)
-        if game.proc.poll() is not None:
-            fail("the program ended after the broken textures")
+        place(game)
+        game.wait_frame()
         img = grab(game, os.path.join(work, "broken.ppm"))
         check_sky_and_ground(img, "broken textures")
         game.escape()
