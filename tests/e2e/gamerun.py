@@ -4,6 +4,7 @@ The console is a pseudo-terminal (as a player's would be) or a pipe, and keys
 reach the window through xdotool's XTEST events, aimed by moving the pointer
 into the window (with no window manager, focus follows the pointer).
 """
+import ctypes
 import os
 import pty
 import select
@@ -118,6 +119,10 @@ class Game:
         self._aim()
         subprocess.run(["xdotool", "keyup", name], check=True)
 
+    def close_window(self):
+        """Asks the window to close, as a window manager's close button does."""
+        send_delete_window(int(self.window))
+
     def screenshot(self, path):
         subprocess.run(["import", "-window", self.window, path], check=True,
                        capture_output=True)
@@ -141,6 +146,44 @@ class Game:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+
+
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5)]
+
+
+class _Event(ctypes.Union):
+    _fields_ = [("xclient", _ClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+def send_delete_window(window):
+    """WM_DELETE_WINDOW to `window` through libX11: with no window manager
+    there is no close button, and xdotool's windowclose destroys the window
+    instead of asking it."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.POINTER(_Event)]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(None)
+    if not display:
+        fail("cannot open the display to close the window")
+    event = _Event()
+    event.xclient.type = 33  # ClientMessage
+    event.xclient.window = window
+    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.xclient.format = 32
+    event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+    x11.XFlush(display)
+    x11.XCloseDisplay(display)
 
 
 def image_mean(path):
