@@ -110,8 +110,12 @@ static void demoFinishRecording()
 static void demoStartRecording()
 {
     demoOut = fileCreateBeside(demoOptions.recordFile, demoTempName, sizeof demoTempName);
-    if (!demoOut)
+    if (!demoOut) {
+        // Writable at start-up, but no longer: the window is open by now,
+        // and its close on the way out must not turn the status into 1.
+        glutCloseFunc(nullptr);
         demoFailFile(demoOptions.recordFile, {0, "cannot be written"});
+    }
     bool settings[kDemoSettingCount];
     demoTakeSettings(settings);
     demoWriteHeader(demoOut, demoEdition->name, settings);
