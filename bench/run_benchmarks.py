@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
 """run_benchmarks.py -- measures the game from outside and prints one table (Markdown).
 
-Usage: bench/run_benchmarks.py [--build build] [--seconds 10]
+Usage: bench/run_benchmarks.py [--build build] [--seconds 10] [--timedemo-only]
 
 - Frame rate of the real `vortavia` in the 400x400 window and full screen on
   a 1024x768 Xvfb, counted by an LD_PRELOAD probe on glXSwapBuffers, against
   an empty clear-and-swap GLUT loop on the same server in the same run, and
   against the same flight's GL calls recorded with apitrace and replayed by
   glretrace: what that GL work costs in the driver alone.
+- Frame rate of timedemo runs (`--timedemo`) of one scripted flight, the
+  demos tools/demogen writes at build time, in the 400x400 window and full
+  screen: the median and the spread of 5 runs each, as the game itself
+  reports them. `--timedemo-only` measures these rows alone.
 - Start-up to the first frame with the console skipped, and peak resident
   memory.
 - The share of the frame's instructions spent in the game's own code, from
@@ -106,6 +110,37 @@ def frame_rates(build, game_dir, probe, seconds):
     return rows
 
 
+def timedemo_rates(build, game_dir, runs=5):
+    """Each scripted flight flown `runs` times: (label, frames, [fps, ...])."""
+    rows = []
+    demos = os.path.join(build, "bench", "demogen")
+    for label, name in (("400x400 window", "window.demo"), ("full screen 1024x768", "fullscreen.demo")):
+        rates, frames = [], 0
+        for _ in range(runs):
+            game = Game(["./vortavia", "--timedemo=" + os.path.join(demos, name)], cwd=game_dir,
+                        use_pty=False)
+            game.close_input()
+            status = game.wait_exit(300)
+            m = re.search(r"^timedemo: (\d+) frames in ([\d.]+) s, ([\d.]+) fps$", game.text(), re.M)
+            if status != 0 or not m:
+                raise SystemExit("timedemo %s: status %s\n%s" % (name, status, game.text()[-2000:]))
+            frames = int(m.group(1))
+            rates.append(float(m.group(3)))
+        rows.append((label, frames, rates))
+    return rows
+
+
+def timedemo_lines(rows):
+    lines = []
+    for label, frames, rates in rows:
+        median = statistics.median(rates)
+        low, high = min(rates), max(rates)
+        lines.append("| timedemo frame rate, %s, %d scripted frames | %.1f fps (median of %d; spread %.1f to %.1f, "
+                     "%.1f %% of the median) | - |" % (label, frames, median, len(rates), low, high,
+                                                        100.0 * (high - low) / median if median else 0))
+    return lines
+
+
 def start_up(game_dir, probe, runs=5):
     times = [probe_run(["./vortavia"], game_dir, b"x", 0, probe, exit_after_first=True)["first_frame_ms"]
              for _ in range(runs)]
@@ -183,6 +218,7 @@ def main():
     parser.add_argument("--build", default=os.path.join(HERE, "..", "build"))
     parser.add_argument("--seconds", type=float, default=10.0)
     parser.add_argument("--callgrind-seconds", type=float, default=20.0)
+    parser.add_argument("--timedemo-only", action="store_true", help="measure the timedemo rows alone")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     game_dir = os.path.join(build, "game")
@@ -192,8 +228,18 @@ def main():
     subprocess.run(["cmake", "--build", build, "-j2"], check=True, stdout=subprocess.DEVNULL)
 
     server = start_xvfb(1024, 768)
+    if args.timedemo_only:
+        try:
+            demos = timedemo_rates(build, game_dir)
+        finally:
+            server.terminate()
+        print("| Measure | Value | Target |")
+        print("|---|---|---|")
+        print("\n".join(timedemo_lines(demos)))
+        return
     try:
         rates = frame_rates(build, game_dir, probe, args.seconds)
+        demos = timedemo_rates(build, game_dir)
         first = start_up(game_dir, probe)
         own, total = own_share(game_dir, args.callgrind_seconds)
         clone = clone_to_first_question()
@@ -216,6 +262,7 @@ def main():
               % (label, game_fps, base_fps, game_fps / base_fps if base_fps else 0))
         print("| frame rate, %s, against the same GL calls replayed | %.1f fps (replay %.1f fps, ratio %.3f) "
               "| ratio >= 0.9 |" % (label, game_fps, same_fps, game_fps / same_fps if same_fps else 0))
+    print("\n".join(timedemo_lines(demos)))
     print("| start-up to first frame, console skipped | %.0f ms (median of 5) | <= 150 ms |" % first)
     print("| clone to first question, play command, packages present | %.0f s | <= 45 s |" % clone)
     print("| peak resident memory, 400x400 window | %.0f MiB | - |" % (rates[0][4] / 1024))

@@ -1,5 +1,5 @@
 // make_seeds.cpp -- writes the fuzzers' seed corpora: small valid and nearly valid inputs.
-// Usage: make_seeds <bmp-corpus-dir> <collision-corpus-dir>
+// Usage: make_seeds <bmp-corpus-dir> <collision-corpus-dir> <demo-corpus-dir>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -79,13 +79,43 @@ static void msCollisionSeeds(const std::string& dir)
     }
 }
 
+static void msDemoSeeds(const std::string& dir)
+{
+    static const char* const header =
+        "vortavia-demo 1\nedition %s\nsmallTextures 1\nhighEndCard 0\npanoramicSky 1\n"
+        "lowEndPanorama 0\ngameMode 0\nfullScreen 0\n";
+    // Bodies as the recorder writes them, and a few just short of valid.
+    static const struct {
+        const char* edition;
+        const char* body;
+    } seeds[] = {
+        {"vortavia", "end 0\n"},
+        {"vortavia", "frame 0\nspecial 100\nframe 5\nspecial-up 100\nspecial 101\nkey c\nframe 90\n"
+                     "special 103\nframe 93\nspecial-up 103\nkey v\nkey \\x1b\nend 93\n"},
+        {"vortavia_sound", "frame 0\nsound 0\nframe 1\nsound 255\nframe 2\nspecial 103\nsound 255\n"
+                           "frame 3\nsound 128\nframe 4\nkey g\nsound 127\nend 5\n"},
+        {"vortavia", "frame 7\nkey \\x00\nkey ~\nkey \\xff\nend 100000000\n"},
+        {"vortavia", "frame 7\nkey c\nframe 3\nend 9\n"},
+        {"vortavia_sound", "frame 1\nsound 255\nkey c\nend 2"},
+    };
+    int n = 0;
+    for (const auto& seed : seeds) {
+        char head[512];
+        snprintf(head, sizeof head, header, seed.edition);
+        std::string text = std::string(head) + seed.body;
+        msWriteBytes(dir + "/seed" + std::to_string(n++) + ".demo",
+                     std::vector<uint8_t>(text.begin(), text.end()));
+    }
+}
+
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: %s <bmp-corpus-dir> <collision-corpus-dir>\n", argv[0]);
+    if (argc != 4) {
+        fprintf(stderr, "usage: %s <bmp-corpus-dir> <collision-corpus-dir> <demo-corpus-dir>\n", argv[0]);
         return 2;
     }
     msBmpSeeds(argv[1]);
     msCollisionSeeds(argv[2]);
+    msDemoSeeds(argv[3]);
     return 0;
 }

@@ -66,7 +66,7 @@ cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DVORTAVIA_SANITIZE=address,undefined,fuzzer-no-link >/dev/null
 cmake --build build-fuzz -j "$jobs"
 mkdir -p build-fuzz/findings
-for target in bmp collision; do
+for target in bmp collision demo; do
     echo "=== fuzz_$target: 30 s"
     # Absolute paths: a target may work in a folder of its own.
     corpus=$PWD/build-fuzz/corpus/$target

@@ -1,4 +1,4 @@
-// command_line.cpp -- --help, --version and the options that answer the dialogue ahead of time.
+// command_line.cpp -- --help, --version, the options that answer the dialogue ahead of time, and the demo files.
 #include "app/command_line.h"
 
 #include <climits>
@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/config_console.h"
+#include "app/demo.h"
 
 // ---- constants -------------------------------------------------------------
 constexpr int kCmdExitUsage = 2;
@@ -26,6 +27,11 @@ struct CmdMenuOption {
     const char*      listed; // the values, for the error line
 };
 
+struct CmdFileOption {
+    const char* name;        // "--record"
+    const char* DemoOptions::*file;
+};
+
 // ---- data ------------------------------------------------------------------
 static const CmdChoice cmdTextures[] = {{"low", '1'}, {"better", '2'}, {"large", '3'}};
 static const CmdChoice cmdDisplays[] = {{"fullscreen", '1'}, {"window", '2'}, {"gamemode", '3'}};
@@ -40,6 +46,11 @@ static const CmdMenuOption cmdMenus[] = {
     {"--sky",      &ConsoleAnswers::skyKey,     cmdSkies,    4, "cube, single, lowcube or auto"},
 };
 static_assert(sizeof cmdMenus / sizeof *cmdMenus == 3);
+
+static const CmdFileOption cmdFiles[] = {
+    {"--record",   &DemoOptions::recordFile},
+    {"--timedemo", &DemoOptions::playFile},
+};
 
 static const char* const cmdUsage =
     "Usage: %s [OPTION]... [GLUT OPTION]...\n"
@@ -58,6 +69,11 @@ static const char* const cmdUsage =
     "  --skip-config                   ask none of the three (as 'x' at the first\n"
     "                                  prompt does): what is not given stays default\n"
     "%s"
+    "  --record=FILE                   write the flight's settings and input to FILE,\n"
+    "                                  a demo for --timedemo\n"
+    "  --timedemo=FILE                 fly the demo in FILE with its settings, asking\n"
+    "                                  nothing, as fast as frames come; then print\n"
+    "                                  the frame rate and exit\n"
     "  --help                          show this help and exit\n"
     "  --version                       show the version and exit\n"
     "\n"
@@ -123,6 +139,20 @@ static bool cmdDevice(const Edition& ed, const char* arg)
     return true;
 }
 
+static bool cmdFileOption(const Edition& ed, const char* arg)
+{
+    for (const CmdFileOption& opt : cmdFiles) {
+        const char* value = cmdValue(arg, opt.name);
+        if (!value)
+            continue;
+        if (!*value)
+            cmdFail(ed, opt.name, value, "a file name");
+        demoOptions.*opt.file = value;
+        return true;
+    }
+    return false;
+}
+
 void cmdParse(int& argc, char** argv, const Edition& ed)
 {
     int kept = 1;
@@ -142,9 +172,12 @@ void cmdParse(int& argc, char** argv, const Edition& ed)
         }
         if (strcmp(arg, "--skip-config") == 0)
             cfgAnswers.skipConfig = true;
-        else if (!cmdMenuOption(ed, arg) && !cmdDevice(ed, arg))
+        else if (!cmdMenuOption(ed, arg) && !cmdDevice(ed, arg) && !cmdFileOption(ed, arg))
             cmdFail(ed, "unknown option", arg, nullptr);
     }
+    // A timedemo takes no input from the player, so it has none to record.
+    if (demoOptions.recordFile && demoOptions.playFile)
+        cmdFail(ed, "--record cannot be given with", "--timedemo", nullptr);
     argv[kept] = nullptr;
     argc = kept;
 }

@@ -100,7 +100,7 @@ bool cfgAllAnswered()
 {
     const bool menus  = cfgAnswers.skipConfig
                      || (cfgAnswers.textureKey && cfgAnswers.displayKey && cfgAnswers.skyKey);
-    const bool device = !edition->consoleTail || cfgAnswers.deviceSet;
+    const bool device = !edition->consoleTail || cfgAnswers.deviceSet || cfgAnswers.skipTail;
     return menus && device;
 }
 
@@ -138,7 +138,7 @@ void runConfigConsole()
     else if (menus)
         cfgSkyMode(cfgAsk(cfgSkyMenu));
 
-    if (edition->consoleTail)
+    if (edition->consoleTail && !cfgAnswers.skipTail)
         edition->consoleTail();
     printf("\n\n\nOk...Loading the game...\n\n");
     fflush(stdout);

@@ -11,6 +11,7 @@ struct ConsoleAnswers {
     bool skipConfig = false;  // as 'x' at the first prompt
     bool deviceSet  = false;  // sound edition: the device question
     int  device     = 0;
+    bool skipTail   = false;  // a timedemo: the edition's last question (the device) is not asked
 };
 
 // ---- data ------------------------------------------------------------------

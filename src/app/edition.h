@@ -15,6 +15,7 @@ struct Edition {
     void (*consoleTail)();  // last question of the start-up console; nullptr: none
     const char* deviceOptionHelp;  // --help's line for --device; nullptr: no such option
     const char* keyHelp;           // --help's lines for the keys that differ
+    bool capturesSound;     // each capture cycle reads a sample, which a demo must hold
 };
 
 extern const Edition  kKeyboardEdition;

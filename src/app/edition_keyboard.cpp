@@ -19,6 +19,7 @@ const Edition kKeyboardEdition = {
     "                (press one first: it gives the jet its heading)\n"
     "  Up            throttle\n"
     "  Down          brake (each press brakes harder)\n",
+    false,            // no sound capture
 };
 
 const Edition* edition = &kKeyboardEdition;

@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/config_console.h"
+#include "app/demo.h"
 #include "app/game_state.h"
 #include "assets/terrain.h"
 #include "assets/texture_table.h"
@@ -116,6 +117,8 @@ void appRun(int argc, char** argv, const Edition& ed)
     cmdParse(argc, argv, ed);
     procGuardStandardFiles();
     editionSelect(ed);
+    // A bad timedemo ends here, before any window; a good one answers everything.
+    demoPrepare(ed);
     if (cfgAllAnswered())
         conSetUnattended();
     // Console lines must show as they happen, also when the console is a pipe.
@@ -127,20 +130,24 @@ void appRun(int argc, char** argv, const Edition& ed)
         glutInit(&argc, argv);
         runConfigConsole();
     conEndDialogue();
+    demoAfterDialogue();
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     openDisplay();
 
-    glutDisplayFunc(renderFrame);
+    // A timedemo draws every frame the same way, whoever asks for it: the
+    // frames a window's exposure draws are not the same on every run.
+    glutDisplayFunc(demoPlaying() ? demoPlayFrame : renderFrame);
     initScene();
-    glutIdleFunc(edition->idle);
+    glutIdleFunc(demoPlaying() ? demoPlayFrame : edition->idle);
     glutIgnoreKeyRepeat(1);
-    glutKeyboardFunc(onKey);
-    glutSpecialUpFunc(onSpecialKeyUp);
-    glutSpecialFunc(onSpecialKey);
+    glutKeyboardFunc(demoOnKey);
+    glutSpecialUpFunc(demoOnSpecialKeyUp);
+    glutSpecialFunc(demoOnSpecialKey);
     glutReshapeFunc(onReshape);
     // Closing the window is a way out like Escape; without this freeglut
     // would end the process itself, with status 0.
     glutCloseFunc(onWindowClose);
+    demoStart();
     glutMainLoop();
 
     // Never reached: Escape and the window's close both end the process

@@ -111,7 +111,7 @@ void onWindowClose()
 void onKey(unsigned char key, int, int)
 {
     switch (key) {
-    case 27:
+    case kCtlEscapeKey:
         ctlQuit();
     case 'c':
         ctlGrowViewport();

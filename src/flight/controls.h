@@ -7,6 +7,7 @@ constexpr int   kCtlThrottleSpeed = 1000;
 constexpr float kCtlBrakeStep     = 15.0f;
 constexpr float kCtlViewportStep  = 50.0f;
 constexpr int   kCtlExitStatus    = 1;
+constexpr unsigned char kCtlEscapeKey = 27;
 
 // ---- functions -------------------------------------------------------------
 void onSpecialKey(int key, int x, int y);

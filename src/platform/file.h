@@ -1,4 +1,4 @@
-// file.h -- opening and reading the game's data files: regular files only, and no open ever blocks.
+// file.h -- the game's files: data files read (regular files only, no open ever blocks), and files written whole.
 #pragma once
 
 #include <cstddef>
@@ -21,3 +21,18 @@ bool fileReadAll(int fd, void* into, size_t size);
 // The same open, as a buffered stream for formatted reading; nullptr when refused.
 FILE* fileOpenDataStream(const char* name);
 void  fileCloseDataStream(FILE* stream);
+
+// A file written so that it never shows half-written under its name: the
+// text goes to a new file beside `name` (same folder, so the last step is
+// one rename), whose name is put into `tempName`. nullptr when it cannot be
+// created (or `name` is a folder).
+FILE* fileCreateBeside(const char* name, char* tempName, size_t size);
+// True when fileCreateBeside would work now; leaves nothing behind.
+bool fileCanCreateBeside(const char* name);
+// Flushes the text to the disk and gives it the name `name`, replacing any
+// file of that name. False (and the temporary file removed) when any write
+// failed on the way.
+bool fileReplaceWith(FILE* stream, const char* tempName, const char* name);
+
+// A plain file created (or emptied) for writing; nullptr when refused.
+FILE* fileCreateText(const char* name);

@@ -1,7 +1,8 @@
-// file_posix.cpp -- data file opens and reads on POSIX: never block, never take a special file.
+// file_posix.cpp -- data file opens and reads on POSIX (never block, never take a special file), and whole-file writes.
 #include "platform/file.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -71,4 +72,63 @@ void fileCloseDataStream(FILE* stream)
 {
     if (stream)
         fclose(stream);
+}
+
+// ---- writing ---------------------------------------------------------------
+static bool fileIsFolder(const char* name)
+{
+    struct stat st;
+    return stat(name, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+FILE* fileCreateBeside(const char* name, char* tempName, size_t size)
+{
+    if (!name || !*name || fileIsFolder(name) || (size_t)snprintf(tempName, size, "%s.XXXXXX", name) >= size)
+        return nullptr;
+    int fd = mkostemp(tempName, O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    // mkostemp makes it private; the finished file gets the usual mode.
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    FILE* stream = fdopen(fd, "w");
+    if (!stream) {
+        close(fd);
+        unlink(tempName);
+    }
+    return stream;
+}
+
+bool fileCanCreateBeside(const char* name)
+{
+    char  temp[4096];
+    FILE* stream = fileCreateBeside(name, temp, sizeof temp);
+    if (!stream)
+        return false;
+    fclose(stream);
+    unlink(temp);
+    return true;
+}
+
+bool fileReplaceWith(FILE* stream, const char* tempName, const char* name)
+{
+    // The rename is only as good as the data under it: on the disk first.
+    bool ok = !ferror(stream) && fflush(stream) == 0 && fsync(fileno(stream)) == 0;
+    ok = fclose(stream) == 0 && ok;
+    ok = ok && rename(tempName, name) == 0;
+    if (!ok)
+        unlink(tempName);
+    return ok;
+}
+
+FILE* fileCreateText(const char* name)
+{
+    int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    FILE* stream = fdopen(fd, "w");
+    if (!stream)
+        close(fd);
+    return stream;
 }

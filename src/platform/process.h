@@ -1,4 +1,4 @@
-// process.h -- the process's standard descriptors and signals, made safe before anything is printed.
+// process.h -- the process's standard descriptors and signals, its clock and its environment.
 #pragma once
 
 // ---- functions -------------------------------------------------------------
@@ -8,3 +8,17 @@
 // console pipe whose reader went away from killing the game: the output is
 // lost and the flight goes on.
 void procGuardStandardFiles();
+
+// From now on SIGINT, SIGTERM and SIGHUP no longer end the process at once:
+// each is only noted, for the program to finish its work and then die of it.
+void procCatchStopSignals();
+// The stop signal noted since procCatchStopSignals, or 0.
+int procStopSignal();
+// Ends the process by `sig`, as if it had never been caught.
+[[noreturn]] void procDieOf(int sig);
+
+// Seconds on a clock that only goes forward, from an arbitrary start.
+double procSeconds();
+
+// The environment variable `name`, or nullptr when unset or empty.
+const char* procEnvironment(const char* name);

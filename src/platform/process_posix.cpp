@@ -1,10 +1,16 @@
-// process_posix.cpp -- standard descriptors and SIGPIPE on POSIX.
+// process_posix.cpp -- standard descriptors, SIGPIPE and the stop signals, clock and environment on POSIX.
 #include "platform/process.h"
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
+
+// ---- data ------------------------------------------------------------------
+static const int             procStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+static volatile sig_atomic_t procStopCaught    = 0;
 
 // ---- functions -------------------------------------------------------------
 void procGuardStandardFiles()
@@ -20,4 +26,47 @@ void procGuardStandardFiles()
         }
     }
     signal(SIGPIPE, SIG_IGN);
+}
+
+// ---- stop signals ----------------------------------------------------------
+static void procNoteStop(int sig)
+{
+    procStopCaught = sig;
+}
+
+void procCatchStopSignals()
+{
+    for (int sig : procStopSignals) {
+        struct sigaction sa = {};
+        sa.sa_handler = procNoteStop;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        sigaction(sig, &sa, nullptr);
+    }
+}
+
+int procStopSignal()
+{
+    return procStopCaught;
+}
+
+void procDieOf(int sig)
+{
+    signal(sig, SIG_DFL);
+    raise(sig);
+    _exit(128 + sig);  // only if the signal is blocked
+}
+
+// ---- clock and environment -------------------------------------------------
+double procSeconds()
+{
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (double)now.tv_sec + now.tv_nsec / 1e9;
+}
+
+const char* procEnvironment(const char* name)
+{
+    const char* value = getenv(name);
+    return value && *value ? value : nullptr;
 }

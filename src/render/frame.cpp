@@ -1,8 +1,9 @@
-// frame.cpp -- the fixed order of a frame: clear, simulate, sky, HUD, terrain, cockpit, swap.
+// frame.cpp -- the fixed order of a frame: clear, simulate, sky, HUD, terrain, cockpit, swap, count.
 #include "render/frame.h"
 
 #include <GL/freeglut.h>
 
+#include "app/demo.h"
 #include "app/game_state.h"
 #include "flight/collision.h"
 #include "flight/flight_model.h"
@@ -53,4 +54,5 @@ void renderFrame()
 
     drawCockpitOverlay();
     glutSwapBuffers();
+    demoFrameDone();
 }

@@ -42,4 +42,5 @@ const Edition kSoundEdition = {
     "  Up            throttle; the captured sound level sets the speed too\n"
     "  Down          capture while held; its release closes the device for good\n"
     "  g             capture once, then close the device\n",
+    true,              // demos hold the sample of every capture cycle
 };

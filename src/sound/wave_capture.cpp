@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/config_console.h"
+#include "app/demo.h"
 #include "app/game_state.h"
 #include "platform/console.h"
 #include "platform/wavein.h"
@@ -129,8 +130,9 @@ void captureCycle()
 {
     wavPrepareHeader(gs.waveIn, &gs.waveHeader, sizeof gs.waveHeader);
     wavAddBuffer(gs.waveIn, &gs.waveHeader, sizeof gs.waveHeader);
-    // The device may be writing this very byte: take whatever it holds now.
-    applySoundThrottle(std::atomic_ref<unsigned char>(gs.sampleBuffer[0]).load(std::memory_order_relaxed));
+    // The device may be writing this very byte: take whatever it holds now
+    // (a demo records it, a timedemo has it from its file).
+    applySoundThrottle(demoSample(std::atomic_ref<unsigned char>(gs.sampleBuffer[0]).load(std::memory_order_relaxed)));
     renderFrame();
     wavUnprepareHeader(gs.waveIn, &gs.waveHeader, sizeof gs.waveHeader);
 }

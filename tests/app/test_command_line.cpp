@@ -6,12 +6,14 @@
 
 #include "app/command_line.h"
 #include "app/config_console.h"
+#include "app/demo.h"
 #include "app/edition.h"
 #include "sound/edition_sound.h"
 
 struct Parsed {
     std::vector<std::string> left;  // what GLUT gets
     ConsoleAnswers           answers;
+    std::string              record, play;  // "-": none
 };
 
 static Parsed parse(const Edition& ed, std::vector<std::string> args)
@@ -24,11 +26,14 @@ static Parsed parse(const Edition& ed, std::vector<std::string> args)
     int argc = (int)args.size();
     cfgAnswers = {};
     cmdParse(argc, argv.data(), ed);
-    Parsed p = {{}, cfgAnswers};
+    // The demo options point into argv, which goes with this call.
+    Parsed p = {{}, cfgAnswers, demoOptions.recordFile ? demoOptions.recordFile : "-",
+                demoOptions.playFile ? demoOptions.playFile : "-"};
     for (int i = 1; i < argc; i++)
         p.left.push_back(argv[i]);
     EXPECT_EQ(argv[argc], nullptr);
-    cfgAnswers = {};
+    cfgAnswers  = {};
+    demoOptions = {};
     return p;
 }
 
@@ -78,7 +83,35 @@ TEST(CommandLine, BadOptionsEndWithStatusTwoAndAHint)
         {&kKeyboardEdition, "--skip-config=1", "unknown option '--skip-config=1'"},
         {&kSoundEdition, "--device=4294967297", "--device takes the number of a listed device, not '4294967297'"},
         {&kSoundEdition, "--device=+1", "not '+1'"},
+        {&kKeyboardEdition, "--record=", "--record takes a file name, not ''"},
+        {&kSoundEdition, "--timedemo", "--timedemo takes a file name, not ''"},
+        {&kKeyboardEdition, "--records=a", "unknown option '--records=a'"},
     };
     for (const auto& c : cases)
         EXPECT_EXIT(parse(*c.ed, {c.arg}), testing::ExitedWithCode(2), testing::HasSubstr(c.said)) << c.arg;
+    EXPECT_EXIT(parse(kKeyboardEdition, {"--timedemo=a", "--record=b"}), testing::ExitedWithCode(2),
+                testing::HasSubstr("vortavia: --record cannot be given with '--timedemo'\n"));
+}
+
+TEST(CommandLine, DemoOptionsNameTheirFilesAndAnswerNothing)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char*              record;
+        const char*              play;
+    } cases[] = {
+        {{"--record=flight.demo"}, "flight.demo", "-"},
+        {{"--timedemo=/tmp/a=b", "-geometry", "300x300"}, "-", "/tmp/a=b"},
+        {{"--record=a", "--record=b"}, "b", "-"},  // the last one holds
+        {{"--sky=cube"}, "-", "-"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        Parsed p = parse(kSoundEdition, c.args);
+        EXPECT_EQ(p.record, c.record);
+        EXPECT_EQ(p.play, c.play);
+        EXPECT_FALSE(p.answers.skipConfig || p.answers.skipTail || p.answers.deviceSet);
+    }
+    EXPECT_EQ(parse(kKeyboardEdition, {"--timedemo=x", "-geometry", "300x300"}).left,
+              (std::vector<std::string>{"-geometry", "300x300"}));
 }

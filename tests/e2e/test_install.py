@@ -175,10 +175,14 @@ def check_tree(root, game_dir, editions, licence, prefix, strict=False):
 
 
 def check_launch(root, game_dir, program, elsewhere):
-    """Starts the installed launcher away from the data, quits with Escape: status 1."""
+    """Starts the installed launcher away from the data, quits with Escape: status 1.
+    The flight is recorded under a name relative to where the launcher was
+    started, and the demo flown again from there."""
     launcher, answers = EDITIONS[program]
     data = os.path.realpath(os.path.join(root, DATA_DIR))
-    game = Game([os.path.join(root, GAMES_DIR, launcher)], cwd=elsewhere, use_pty=False)
+    demo = "flight-%s.demo" % launcher
+    game = Game([os.path.join(root, GAMES_DIR, launcher), "--record=" + demo], cwd=elsewhere,
+                use_pty=False)
     try:
         game.send(answers)
         game.close_input()
@@ -200,7 +204,20 @@ def check_launch(root, game_dir, program, elsewhere):
     for rel in data_files(game_dir):
         if rel in missing:
             fail("%s did not find the installed %s; output:\n%s" % (launcher, rel, text))
-    print("ok: %s from %s runs %s in %s, Escape -> 1" % (launcher, elsewhere, program, data))
+    if not os.path.isfile(os.path.join(elsewhere, demo)):
+        fail("%s --record=%s wrote nothing in %s" % (launcher, demo, elsewhere))
+    replay = Game([os.path.join(root, GAMES_DIR, launcher), "--timedemo=" + demo], cwd=elsewhere,
+                  use_pty=False)
+    try:
+        replay.close_input()
+        status = replay.wait_exit(60.0)
+    finally:
+        replay.kill()
+    if status != 0 or "timedemo: " not in replay.text():
+        fail("%s --timedemo=%s: status %s; output:\n%s" % (launcher, demo, status, replay.text()[-2000:]))
+    os.unlink(os.path.join(elsewhere, demo))
+    print("ok: %s from %s runs %s in %s, Escape -> 1; its demo, beside the caller, plays"
+          % (launcher, elsewhere, program, data))
 
 
 def check_install(build_dir, game_dir, licence, work):

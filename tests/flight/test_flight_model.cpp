@@ -11,7 +11,7 @@
 // The sound edition's rules differ only in these numbers; the table is
 // built here so the flight rules can be checked without its device code.
 static const Edition kSoundRules = {"sound rules", 0.2f, 50, 50, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                    nullptr, nullptr};
+                                    nullptr, nullptr, false};
 
 class FlightModel : public testing::Test {
 protected:

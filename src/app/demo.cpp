@@ -1,0 +1,274 @@
+// demo.cpp -- recording a flight's input against the frame it came before, and delivering it again.
+#include "app/demo.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+#include <GL/freeglut.h>
+
+#include "app/config_console.h"
+#include "app/demo_file.h"
+#include "app/game_state.h"
+#include "flight/controls.h"
+#include "platform/file.h"
+#include "platform/process.h"
+#include "render/frame.h"
+
+// ---- constants -------------------------------------------------------------
+constexpr int         kDemoExitBadFile   = 2;  // as for a bad option
+constexpr int         kDemoNameSize      = 4096 + 16;
+constexpr const char* kDemoTraceVariable = "VORTAVIA_STATE_TRACE";
+
+// ---- data ------------------------------------------------------------------
+DemoOptions demoOptions;
+
+static const Edition* demoEdition = &kKeyboardEdition;
+// The flight model steps once a frame and has no clock, so the number of
+// frames drawn so far is the whole of the time an event needs.
+static int   demoFrames = 0;
+static FILE* demoTrace  = nullptr;
+
+// Recording.
+static FILE* demoOut          = nullptr;
+static char  demoTempName[kDemoNameSize];
+static int   demoFrameWritten = -1;
+
+// Playing.
+static bool       demoPlay = false;
+static DemoScript demoScript;
+static size_t     demoNext         = 0;
+static double     demoStartSeconds = 0.0;
+static bool       demoClockRunning = false;
+
+// ---- loading ---------------------------------------------------------------
+static bool demoLoad(const char* name, DemoError& err)
+{
+    err = {0, "cannot be read (missing, or not a plain file)"};
+    int fd = fileOpenData(name);
+    if (fd < 0)
+        return false;
+    // Told before reading: a huge file is refused without being read.
+    const uint64_t size = fileDataSize(fd);
+    if (size > kDemoMaxFileSize) {
+        fileCloseData(fd);
+        snprintf(err.what, sizeof err.what, "larger than %zu MiB, not a demo", kDemoMaxFileSize >> 20);
+        return false;
+    }
+    std::vector<char> text((size_t)size);
+    const bool read = fileReadAll(fd, text.data(), text.size());
+    fileCloseData(fd);
+    return read && demoParse(text.data(), text.size(), demoEdition->name, demoEdition->capturesSound,
+                             demoScript, err);
+}
+
+[[noreturn]] static void demoFailFile(const char* name, const DemoError& err)
+{
+    if (err.line > 0)
+        fprintf(stderr, "%s: %s:%d: %s\n", demoEdition->name, name, err.line, err.what);
+    else
+        fprintf(stderr, "%s: %s: %s\n", demoEdition->name, name, err.what);
+    exit(kDemoExitBadFile);
+}
+
+void demoPrepare(const Edition& ed)
+{
+    demoEdition = &ed;
+    if (demoOptions.recordFile && !fileCanCreateBeside(demoOptions.recordFile))
+        demoFailFile(demoOptions.recordFile, {0, "cannot be written (no such folder, not allowed, or a folder)"});
+    if (!demoOptions.playFile)
+        return;
+    DemoError err;
+    if (!demoLoad(demoOptions.playFile, err))
+        demoFailFile(demoOptions.playFile, err);
+    demoPlay = true;
+    // The file says what the dialogue would, and the sound comes from it too.
+    cfgAnswers.skipConfig = true;
+    cfgAnswers.skipTail   = true;
+}
+
+void demoAfterDialogue()
+{
+    if (demoPlay)
+        demoGiveSettings(demoScript.settings);
+}
+
+// ---- recording -------------------------------------------------------------
+static void demoFinishRecording()
+{
+    if (!demoOut)
+        return;
+    demoWriteEnd(demoOut, demoFrames);
+    FILE* out = demoOut;
+    demoOut   = nullptr;
+    if (!fileReplaceWith(out, demoTempName, demoOptions.recordFile))
+        fprintf(stderr, "%s: %s: could not be written: the recording is lost\n", demoEdition->name,
+                demoOptions.recordFile);
+    if (demoTrace)
+        fflush(demoTrace);
+}
+
+static void demoStartRecording()
+{
+    demoOut = fileCreateBeside(demoOptions.recordFile, demoTempName, sizeof demoTempName);
+    if (!demoOut) {
+        // Writable at start-up, but no longer: the window is open by now,
+        // and its close on the way out must not turn the status into 1.
+        glutCloseFunc(nullptr);
+        demoFailFile(demoOptions.recordFile, {0, "cannot be written"});
+    }
+    bool settings[kDemoSettingCount];
+    demoTakeSettings(settings);
+    demoWriteHeader(demoOut, demoEdition->name, settings);
+    atexit(demoFinishRecording);
+    procCatchStopSignals();
+}
+
+static void demoRecord(DemoKind kind, int code)
+{
+    if (!demoOut)
+        return;
+    if (demoFrames != demoFrameWritten)
+        demoWriteFrame(demoOut, demoFrames);
+    demoFrameWritten = demoFrames;
+    demoWriteEvent(demoOut, {demoFrames, kind, code});
+}
+
+// ---- playing ---------------------------------------------------------------
+[[noreturn]] static void demoFinishPlaying()
+{
+    const double seconds = demoClockRunning ? procSeconds() - demoStartSeconds : 0.0;
+    printf("timedemo: %d frames in %.3f s, %.1f fps\n", demoScript.frames, seconds,
+           seconds > 0.0 ? demoScript.frames / seconds : 0.0);
+    ctlReleaseOnExit();
+    // freeglut closes the window on the way out, and its close callback
+    // would turn this ending into the player's, with status 1.
+    glutCloseFunc(nullptr);
+    exit(0);
+}
+
+static bool demoSampleDue()
+{
+    return demoNext < demoScript.events.size() && demoScript.events[demoNext].kind == kDemoSound &&
+           demoScript.events[demoNext].frame == demoFrames;
+}
+
+// Hands the input recorded before this frame to the handlers GLUT called
+// then, in its order, and stops at the frame's sample, which is the capture
+// cycle's to read. A handler that draws a frame itself (the sound edition's
+// down arrow) moves the count on, and the input after it follows it.
+static void demoDeliver()
+{
+    while (demoNext < demoScript.events.size()) {
+        const DemoEvent event = demoScript.events[demoNext];
+        if (event.frame > demoFrames || (event.kind == kDemoSound && event.frame == demoFrames))
+            return;
+        demoNext++;
+        switch (event.kind) {
+        case kDemoSpecial:   onSpecialKey(event.code, 0, 0);            break;
+        case kDemoSpecialUp: onSpecialKeyUp(event.code, 0, 0);          break;
+        case kDemoKey:       onKey((unsigned char)event.code, 0, 0);    break;
+        case kDemoSound:     break;  // left over by a file the game did not write: no cycle reads it
+        }
+    }
+}
+
+bool demoPlaying()
+{
+    return demoPlay;
+}
+
+void demoPlayFrame()
+{
+    if (!demoClockRunning) {
+        demoStartSeconds = procSeconds();
+        demoClockRunning = true;
+    }
+    demoDeliver();
+    // A frame with a sample was a capture cycle's; one without was drawn
+    // for the window (or by the keyboard edition's idle).
+    if (demoSampleDue())
+        demoEdition->idle();
+    else
+        renderFrame();
+}
+
+// ---- callbacks -------------------------------------------------------------
+void demoOnKey(unsigned char key, int x, int y)
+{
+    if (demoPlay && key != kCtlEscapeKey)
+        return;
+    demoRecord(kDemoKey, key);
+    onKey(key, x, y);
+}
+
+void demoOnSpecialKey(int key, int x, int y)
+{
+    if (demoPlay)
+        return;
+    // Codes past the file's range do nothing in the handler either.
+    if (key >= 0 && key <= kDemoMaxSpecialCode)
+        demoRecord(kDemoSpecial, key);
+    onSpecialKey(key, x, y);
+}
+
+void demoOnSpecialKeyUp(int key, int x, int y)
+{
+    if (demoPlay)
+        return;
+    if (key >= 0 && key <= kDemoMaxSpecialCode)
+        demoRecord(kDemoSpecialUp, key);
+    onSpecialKeyUp(key, x, y);
+}
+
+unsigned char demoSample(unsigned char captured)
+{
+    if (!demoPlay) {
+        demoRecord(kDemoSound, captured);
+        return captured;
+    }
+    // No sample recorded here (a hand-made file): what an unopened device holds.
+    if (demoSampleDue())
+        return (unsigned char)demoScript.events[demoNext++].code;
+    return captured;
+}
+
+// ---- frames ----------------------------------------------------------------
+void demoStart()
+{
+    if (const char* trace = procEnvironment(kDemoTraceVariable)) {
+        demoTrace = fileCreateText(trace);
+        // Line by line, so a test can watch the flight as it goes.
+        if (demoTrace)
+            setvbuf(demoTrace, nullptr, _IOLBF, 0);
+        else
+            fprintf(stderr, "%s: %s: cannot be written, no state trace\n", demoEdition->name, trace);
+    }
+    if (demoOptions.recordFile)
+        demoStartRecording();
+    if (demoPlay && demoScript.frames == 0)
+        demoFinishPlaying();
+}
+
+void demoFrameDone()
+{
+    // Hexadecimal floats: two traces are equal exactly when the states are.
+    if (demoTrace)
+        fprintf(demoTrace, "%d %d %d %d %a %d %a\n", demoFrames, gs.camX, gs.camY, gs.camZ, (double)gs.heading,
+                gs.speed, (double)gs.bankAngle);
+    demoFrames++;
+
+    if (demoOptions.recordFile) {
+        if (int sig = procStopSignal()) {
+            demoFinishRecording();
+            procDieOf(sig);
+        }
+        // A file the reader would refuse is no use: stop while it is still one.
+        if (demoOut && demoFrames == kDemoMaxFrames) {
+            demoFinishRecording();
+            printf("%s is full at %d frames: the flight goes on unrecorded.\n", demoOptions.recordFile,
+                   demoFrames);
+        }
+    }
+    if (demoPlay && demoFrames >= demoScript.frames)
+        demoFinishPlaying();
+}

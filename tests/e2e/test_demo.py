@@ -1,0 +1,325 @@
+"""test_demo.py -- --record and --timedemo for real.
+
+A recorded flight (turns, throttle, brake, a wall hit, the viewport keys) is
+flown again twice; the jet's state after every frame (VORTAVIA_STATE_TRACE)
+must be the same in all three. Then: every way out leaves a complete demo
+and nothing else beside it, a timedemo ignores typed keys but Escape, and
+bad files are refused before any window opens. With --sound, the same
+exact replay for the sound-throttle edition, capturing from an ALSA file
+device.
+"""
+import argparse
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from gamerun import Game, fail, poll  # noqa: E402
+from test_sound import LOUD, LOUD_S, RATE_BYTES, write_devices  # noqa: E402
+
+TRACE = "VORTAVIA_STATE_TRACE"
+HEADER = ("vortavia-demo 1\nedition vortavia\nsmallTextures 1\nhighEndCard 0\npanoramicSky 0\n"
+          "lowEndPanorama 0\ngameMode 0\nfullScreen 0\n")
+NOT_THERE = object()
+
+
+def read(path):
+    with open(path) as f:
+        return f.read()
+
+
+def leftovers(demo):
+    """Files beside `demo` that start with its name: a temporary file not cleaned up."""
+    folder, name = os.path.split(demo)
+    return [e for e in os.listdir(folder) if e.startswith(name) and e != name]
+
+
+def frames_of(demo):
+    last = read(demo).splitlines()[-1]
+    if not last.startswith("end "):
+        fail("%s does not end with its end line: %r" % (demo, read(demo)[-300:]))
+    return int(last.split()[1])
+
+
+def states(trace):
+    """The traced frames so far, each (frame, x, y, z, heading, speed, bank)."""
+    lines = read(trace).splitlines() if os.path.exists(trace) else []
+    return [line.split() for line in lines if len(line.split()) == 7]
+
+
+def heading_set(trace):
+    traced = states(trace)
+    return traced and traced[-1][4] != "0x0p+0"
+
+
+def banked(trace):
+    traced = states(trace)
+    return traced and traced[-1][6] != "0x0p+0"
+
+
+def wait_frames(game, trace, count):
+    """Waits until `count` more frames have been traced."""
+    start = len(states(trace))
+    poll(lambda: len(states(trace)) >= start + count, 30.0, "%d more frames" % count, game)
+
+
+def turned_and_level(trace):
+    """Whether the last traced frame (frame, x, y, z, heading, speed, bank)
+    has a heading and no bank: a turn that has been let go."""
+    lines = read(trace).splitlines() if os.path.exists(trace) else []
+    state = lines[-1].split() if lines else []
+    return len(state) == 7 and state[4] != "0x0p+0" and state[6] == "0x0p+0"
+
+
+def start_recording(game_dir, program, args, demo, trace, env=None):
+    full_env = {TRACE: trace}
+    full_env.update(env or {})
+    game = Game(["./" + program, "--skip-config", "--record=" + demo] + args, cwd=game_dir,
+                env=full_env, use_pty=False)
+    game.close_input()
+    game.wait_for("Loading Complete!!")
+    game.wait_drawn()
+    return game
+
+
+def replay(game_dir, program, demo, trace, env=None):
+    """Flies `demo` as a timedemo; returns the console output."""
+    full_env = {TRACE: trace}
+    full_env.update(env or {})
+    game = Game(["./" + program, "--timedemo=" + demo], cwd=game_dir, env=full_env, use_pty=False)
+    try:
+        game.close_input()
+        status = game.wait_exit(120)
+    finally:
+        game.kill()
+    text = game.text()
+    lines = [l for l in text.splitlines() if l.startswith("timedemo: ")]
+    want = "timedemo: %d frames in " % frames_of(demo)
+    if status != 0 or len(lines) != 1 or not lines[0].startswith(want) or not lines[0].endswith(" fps"):
+        fail("timedemo of %s: status %s, output:\n%s" % (demo, status, text[-3000:]))
+    if "Sanitizer" in text or "runtime error" in text:
+        fail("timedemo of %s: a sanitizer spoke:\n%s" % (demo, text[-6000:]))
+    return text
+
+
+def compare_traces(recorded, replays, frames):
+    """Every frame's state alike in the recording and each replay."""
+    want = read(recorded).splitlines()
+    if len(want) != frames:
+        fail("the recording traced %d frames, its demo says %d" % (len(want), frames))
+    for path in replays:
+        got = read(path).splitlines()
+        for i, (a, b) in enumerate(zip(want, got)):
+            if a != b:
+                fail("frame %d differs: recorded %r, replayed %r (%s)" % (i, a, b, path))
+        if len(got) != len(want):
+            fail("%s traced %d frames, the recording %d" % (path, len(got), len(want)))
+    return [line.split() for line in want]
+
+
+def check_exact_replay(game_dir, work):
+    demo = os.path.join(work, "flight.demo")
+    with open(demo, "w") as f:
+        f.write("an older file\n")
+    rec = os.path.join(work, "recorded.trace")
+    game = start_recording(game_dir, "vortavia", [], demo, rec)
+    try:
+        # A short turn gives the jet its heading; then straight into the wall ahead.
+        game.hold("Left", lambda: heading_set(rec), "a heading from Left")
+        game.hold("Up", lambda: "hit \n" in game.text_now(), "a hit on the wall ahead")
+        if read(demo) != "an older file\n":
+            fail("the demo's name holds a half-written file during the flight")
+        game.hold("Right", lambda: banked(rec), "a bank from Right")
+        for _ in range(3):
+            game.key("Down")
+            wait_frames(game, rec, 2)
+        for key in ("c", "v", "c"):
+            game.key(key)
+        game.key_down("Up")
+        game.hold("Left", lambda: banked(rec), "a bank from Left with the throttle open")
+        wait_frames(game, rec, 10)
+        game.key_up("Up")
+        wait_frames(game, rec, 10)
+        game.escape(what="a recording")
+    finally:
+        game.kill()
+
+    text = read(demo)
+    for line in ("special 100", "special-up 100", "special 101", "special-up 101", "special 102",
+                 "special-up 102", "special 103", "special-up 103", "key c", "key v", "key \\x1b"):
+        if "\n%s\n" % line not in text:
+            fail("the demo lacks %r:\n%s" % (line, text))
+    if not text.startswith(HEADER) or leftovers(demo):
+        fail("demo header or leftovers wrong: %r, %s" % (text[:200], leftovers(demo)))
+    frames = frames_of(demo)
+    replays = [os.path.join(work, "replay%d.trace" % i) for i in (1, 2)]
+    # The second on one rasteriser thread: another frame rate again.
+    for path, env in zip(replays, ({}, {"LP_NUM_THREADS": "0"})):
+        console = replay(game_dir, "vortavia", demo, path, env)
+        if "hit \n" not in console:
+            fail("the replay hit no wall:\n" + console[-2000:])
+    states = compare_traces(rec, replays, frames)
+    if not any(int(s[5]) < 0 for s in states) or not any(s[6] != "0x0p+0" for s in states):
+        fail("the compared flight never bounced or banked")
+    print("ok: a %d-frame flight with turns, throttle, brakes, a hit and c/v replayed twice, "
+          "every frame alike" % frames)
+
+
+def check_ways_out(game_dir, work):
+    ways = [("Escape", 1, lambda g: g.key("Escape")),
+            ("window close", 1, lambda g: g.send_close()),
+            ("SIGINT", -signal.SIGINT, lambda g: g.proc.send_signal(signal.SIGINT)),
+            ("SIGTERM", -signal.SIGTERM, lambda g: g.proc.send_signal(signal.SIGTERM))]
+    for name, want, way_out in ways:
+        demo = os.path.join(work, "out-%s.demo" % name.replace(" ", "-"))
+        trace = os.path.join(work, "out.trace")
+        game = start_recording(game_dir, "vortavia", [], demo, trace)
+        try:
+            game.hold("Right", lambda: banked(trace), "a bank from Right")
+            # Turned and levelled out again: the release has been handled.
+            poll(lambda: turned_and_level(trace), 30.0, "level flight after the turn", game)
+            if os.path.exists(demo):
+                fail("%s: the demo is there before the flight ended" % name)
+            way_out(game)
+            status = game.wait_exit(15)
+        finally:
+            game.kill()
+        if status != want:
+            fail("%s ended the recording with status %s, not %s:\n%s" % (name, status, want, game.text()))
+        if not os.path.exists(demo) or leftovers(demo):
+            fail("%s: demo there: %s, beside it: %s" % (name, os.path.exists(demo), leftovers(demo)))
+        if "\nspecial-up 102\n" not in read(demo):
+            fail("%s: the turn is not in the demo:\n%s" % (name, read(demo)))
+        replay(game_dir, "vortavia", demo, trace)
+    print("ok: Escape, window close, SIGINT and SIGTERM each leave a complete demo, nothing beside it")
+
+
+def check_typed_keys_ignored(game_dir, work):
+    demo = os.path.join(work, "long.demo")
+    with open(demo, "w") as f:
+        f.write(HEADER + "end 100000000\n")
+    trace = os.path.join(work, "long.trace")
+    game = Game(["./vortavia", "--timedemo=" + demo], cwd=game_dir, env={TRACE: trace}, use_pty=False)
+    try:
+        game.close_input()
+        game.wait_drawn()
+        wait_frames(game, trace, 1)
+        game.key_down("Left")
+        game.key_down("Up")
+        wait_frames(game, trace, 10)
+        game.key_up("Up")
+        game.key_up("Left")
+        game.key("Down")
+        game.key("c")
+        wait_frames(game, trace, 10)
+        game.escape(what="a timedemo")
+    finally:
+        game.kill()
+    states = read(trace).splitlines()
+    moved = [s for s in states if s.split()[1:] != ["0", "80", "-10500", "0x0p+0", "0", "0x0p+0"]]
+    if moved or len(states) < 2:
+        fail("typed keys moved the jet in a timedemo (%d of %d frames): %s" % (len(moved), len(states), moved[:3]))
+    if "timedemo:" in game.text():
+        fail("Escape printed the frame rate line")
+    print("ok: a timedemo ignores typed keys (%d frames still), Escape ends it with 1" % len(states))
+
+
+def check_bad_files(game_dir, work):
+    def frames(body):
+        return (HEADER + body).encode()
+    cases = [
+        ("missing", NOT_THERE, None, "cannot be read"),
+        ("folder", "dir", None, "cannot be read"),
+        ("empty", b"", 1, "empty, not a demo"),
+        ("truncated", frames("frame 3\nspecial 100\n"), 11, "ends before its 'end' line"),
+        ("cut", frames("frame 3\nspecial 100\nend 2")[:-1], 11, "cut short"),
+        ("first line", b"vortavia-demo 2\n" + frames("end 1\n")[16:], 1, "not a demo of this game"),
+        ("unknown event", frames("frame 3\nroll 5\nend 9\n"), 10, "unknown event 'roll'"),
+        ("backwards", frames("frame 3\nkey c\nframe 2\nkey v\nend 9\n"), 11, "frame 2 after frame 3"),
+        ("absurd frame", frames("frame 4000000000\nkey c\nend 9\n"), 9, "from 0 to 100000000"),
+        ("absurd key", frames("frame 3\nspecial 70000\nend 9\n"), 10, "from 0 to 255"),
+        ("binary", bytes(range(256)) * 4, 1, "not text (byte 0x00)"),
+        ("other edition", HEADER.replace("vortavia\n", "vortavia_sound\n").encode() + b"end 1\n", 2,
+         "recorded with vortavia_sound, not with vortavia"),
+    ]
+    env = dict(os.environ)
+    env.pop("DISPLAY", None)  # an attempt at a window would fail with another message and status
+    for name, content, line, said in cases:
+        path = os.path.join(work, "bad-" + name.replace(" ", "-") + ".demo")
+        if content == "dir":
+            os.mkdir(path)
+        elif content is not NOT_THERE:
+            with open(path, "wb") as f:
+                f.write(content)
+        run = subprocess.run(["./vortavia", "--timedemo=" + path], cwd=game_dir, env=env,
+                             stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=30)
+        where = "%s:%d: " % (path, line) if line else "%s: " % path
+        lines = run.stderr.splitlines()
+        if (run.returncode != 2 or run.stdout or len(lines) != 1
+                or not lines[0].startswith("vortavia: " + where) or said not in lines[0]):
+            fail("%s: status %d, out %r, err %r" % (name, run.returncode, run.stdout[:300], run.stderr))
+    bad = subprocess.run(["./vortavia", "--record=" + os.path.join(work, "no", "such.demo")], cwd=game_dir,
+                         env=env, stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=30)
+    if bad.returncode != 2 or bad.stdout or len(bad.stderr.splitlines()) != 1 or "cannot be written" not in bad.stderr:
+        fail("--record into a missing folder: status %d, %r, %r" % (bad.returncode, bad.stdout, bad.stderr))
+    print("ok: %d kinds of bad demo and an unwritable recording: one line, status 2, no window" % len(cases))
+
+
+def check_sound_replay(game_dir, work):
+    conf, burst = write_devices(work)
+    with open(burst, "wb") as out:
+        out.write(LOUD * RATE_BYTES * LOUD_S)
+    env = {"ALSA_CONFIG_PATH": conf, "LP_NUM_THREADS": "0"}
+    demo = os.path.join(work, "sound.demo")
+    rec = os.path.join(work, "sound-recorded.trace")
+    game = start_recording(game_dir, "vortavia_sound", ["--device=1"], demo, rec, env)
+    try:
+        game.wait_for("9600 ")
+        game.hold("Left", lambda: heading_set(rec), "a heading from Left")
+        wait_frames(game, rec, 10)
+        game.key_down("Down")  # captures again, drawing a frame from the callback
+        wait_frames(game, rec, 5)
+        game.key_up("Down")    # closes the device: its last sample goes on
+        game.key("g")
+        game.key("c")
+        wait_frames(game, rec, 10)
+        game.escape(what="a sound recording")
+    finally:
+        game.kill()
+    text = read(demo)
+    for line in ("edition vortavia_sound", "sound 255", "special 103", "special-up 103", "key g"):
+        if "\n%s\n" % line not in text:
+            fail("the sound demo lacks %r:\n%s" % (line, text[:3000]))
+    frames = frames_of(demo)
+    replays = [os.path.join(work, "sound-replay%d.trace" % i) for i in (1, 2)]
+    for path in replays:
+        console = replay(game_dir, "vortavia_sound", demo, path, env)
+        if "WaveIn" in console or "9600 " not in console:
+            fail("the replay opened a device, or flew without the recorded sound:\n" + console[-2000:])
+    compare_traces(rec, replays, frames)
+    print("ok: a %d-frame sound-throttle flight (Down, g) replayed twice without a device, every frame alike"
+          % frames)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game-dir", required=True)
+    parser.add_argument("--sound", action="store_true", help="the sound-throttle edition's replay only")
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        fail("needs an X display (run under xvfb-run)")
+    game_dir = os.path.abspath(args.game_dir)
+    with tempfile.TemporaryDirectory(prefix="vortavia-demo-") as work:
+        if args.sound:
+            check_sound_replay(game_dir, work)
+            return
+        check_bad_files(game_dir, work)
+        check_exact_replay(game_dir, work)
+        check_ways_out(game_dir, work)
+        check_typed_keys_ignored(game_dir, work)
+
+
+if __name__ == "__main__":
+    main()
