@@ -137,6 +137,8 @@ static void demoRecord(DemoKind kind, int code)
 [[noreturn]] static void demoFinishPlaying()
 {
     const double seconds = demoClockRunning ? procSeconds() - demoStartSeconds : 0.0;
+    if (gs.consoleMidLine)
+        putchar('\n');
     printf("timedemo: %d frames in %.3f s, %.1f fps\n", demoScript.frames, seconds,
            seconds > 0.0 ? demoScript.frames / seconds : 0.0);
     ctlReleaseOnExit();
@@ -265,6 +267,9 @@ void demoFrameDone()
         // A file the reader would refuse is no use: stop while it is still one.
         if (demoOut && demoFrames == kDemoMaxFrames) {
             demoFinishRecording();
+            if (gs.consoleMidLine)
+                putchar('\n');
+            gs.consoleMidLine = false;
             printf("%s is full at %d frames: the flight goes on unrecorded.\n", demoOptions.recordFile,
                    demoFrames);
         }

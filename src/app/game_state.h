@@ -58,6 +58,9 @@ struct GameState {
     int  frameTime   = 0;
     int  lastFpsTime = 0;
     char hudText[kHudTextSize] = {};
+    // In flight the speed prints leave the console line open; a line of
+    // its own must then start with a line break.
+    bool consoleMidLine = false;
 
     // Collision field.
     int   collisionX[kCollisionPoints] = {};

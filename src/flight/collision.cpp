@@ -115,6 +115,7 @@ bool testCollision()
         if (x - kCollisionHalfWidth < predX && predX < x + kCollisionHalfWidth &&
             z - kCollisionHalfWidth < predZ && predZ < z + kCollisionHalfWidth) {
             printf("hit \n");
+            gs.consoleMidLine = false;
             gs.speed = -(gs.speed / 3);
             return true;
         }

@@ -122,6 +122,7 @@ void applySoundThrottle(unsigned char sample)
         gs.speed        = (sample - kSoundSpeedBase) * kSoundSpeedFactor;
         gs.accelerating = true;
         printf("%d ", gs.speed);
+        gs.consoleMidLine = true;
         fflush(stdout);
     }
 }
