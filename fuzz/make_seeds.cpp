@@ -39,7 +39,7 @@ static void msBmpSeeds(const std::string& dir)
         bmpWrite((dir + "/valid" + std::to_string(n++) + ".bmp").c_str(), wh[0], wh[1], px);
     }
 
-    // Variants of one file: size left to be computed, a colour table, a
+    // Variants of one file (5x3): size left to be computed, a colour table, a
     // negative height, a header cut short.
     std::vector<uint8_t> base = msReadBytes(dir + "/valid2.bmp");
     if (base.size() < 54)
@@ -57,6 +57,12 @@ static void msBmpSeeds(const std::string& dir)
     std::vector<uint8_t> topDown = base;
     topDown[22] = 0xFD; topDown[23] = topDown[24] = topDown[25] = 0xFF;  // height -3
     msWriteBytes(dir + "/top-down.bmp", topDown);
+
+    // Top-down again, its size left to be computed and the last row's padding
+    // byte left out (5 pixels: 15 bytes in a 16-byte row).
+    std::vector<uint8_t> topDownShort(topDown.begin(), topDown.end() - 1);
+    topDownShort[34] = topDownShort[35] = topDownShort[36] = topDownShort[37] = 0;
+    msWriteBytes(dir + "/top-down-short.bmp", topDownShort);
 
     msWriteBytes(dir + "/cut.bmp", std::vector<uint8_t>(base.begin(), base.begin() + 30));
 }

@@ -111,14 +111,16 @@ static bool bmpRead(BmpLoad& load, const char* fileName, int32_t& width, int32_t
 }
 
 // Rows stored top-down come first in the file; the GL wants the bottom row
-// first, so they are put the other way up in place.
+// first, so they are put the other way up in place. Only the pixels of each
+// row move: the last row may have been stored without its padding.
 static void bmpFlipRows(uint8_t* pixels, int32_t width, int32_t rows)
 {
     const size_t stride = (size_t)bmpStride(width);
+    const size_t used   = (size_t)width * 3;
     uint8_t*     top    = pixels;
     uint8_t*     bottom = pixels + stride * (size_t)(rows - 1);
     for (; top < bottom; top += stride, bottom -= stride)
-        for (size_t i = 0; i < stride; i++) {
+        for (size_t i = 0; i < used; i++) {
             uint8_t t = top[i];
             top[i]    = bottom[i];
             bottom[i] = t;

@@ -140,6 +140,7 @@ TEST_F(BmpLoader, RowsArePaddedToFourBytes)
         {5, 3, true, -1},    {255, 4, false, -1}, {255, 4, true, -1}, {250, 2, true, -1},
         {5, -3, false, -1},  // top-down
         {5, 3, false, 16 * 2 + 15},  // the last row's padding left out
+        {5, -3, false, 16 * 2 + 15}, // top-down, and the last row's padding left out
         {256, 256, false, -1},
     };
     for (const auto& c : cases) {
@@ -153,10 +154,10 @@ TEST_F(BmpLoader, RowsArePaddedToFourBytes)
             s.sizeImage = (uint32_t)(stride(c.width) * rows);
         std::vector<uint8_t> file = makeBmp(s);
         if (c.height < 0) {  // stored top row first: the loader must turn them back
-            const size_t off = file.size() - (size_t)stride(c.width) * rows;
+            const size_t off = file.size() - (size_t)(c.pixelBytes >= 0 ? c.pixelBytes : stride(c.width) * rows);
             for (int r = 0; r < rows / 2; r++)
                 std::swap_ranges(file.begin() + off + r * stride(c.width),
-                                 file.begin() + off + (r + 1) * stride(c.width),
+                                 file.begin() + off + r * stride(c.width) + c.width * 3,
                                  file.begin() + off + (rows - 1 - r) * stride(c.width));
         }
         // Other code may leave any unpack state behind.
