@@ -9,6 +9,7 @@ it needs (a line on the console, a drawn frame, a changed picture, the
 console waiting for a key) and fails after a bound, so a slow machine only
 makes a run slower.
 """
+import argparse
 import array
 import ctypes
 import fcntl
@@ -28,6 +29,19 @@ EFFECT_TIMEOUT_S = 30.0
 
 def fail(message):
     raise SystemExit("FAIL: " + message)
+
+
+def game_args(parser=None, display=True):
+    """Parses the command line every run takes: --game-dir (made absolute)
+    after whatever options parser already holds. Fails at once where the
+    run needs an X display and has none."""
+    parser = parser or argparse.ArgumentParser()
+    parser.add_argument("--game-dir", required=True)
+    args = parser.parse_args()
+    args.game_dir = os.path.abspath(args.game_dir)
+    if display and not os.environ.get("DISPLAY"):
+        fail("needs an X display (run under xvfb-run)")
+    return args
 
 
 def poll(check, timeout, what, game=None):

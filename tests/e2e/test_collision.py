@@ -1,16 +1,13 @@
 """test_collision.py -- flying into the canyon wall ahead bounces the jet, and the game goes on."""
-import argparse
 import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail  # noqa: E402
+from gamerun import Game, fail, game_args  # noqa: E402
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game-dir", required=True)
-    args = parser.parse_args()
+    args = game_args()
     game = Game(["./vortavia"], cwd=args.game_dir, use_pty=False)
     try:
         game.send(b"x")

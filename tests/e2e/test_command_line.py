@@ -5,7 +5,6 @@ options documented in the manual page; a start with every question answered
 from the command line, its console and its recorded GL calls; --device; and
 a default configure that builds no test or benchmark.
 """
-import argparse
 import os
 import re
 import subprocess
@@ -13,7 +12,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, gl_calls  # noqa: E402
+from gamerun import Game, fail, game_args, gl_calls  # noqa: E402
 from test_sound import LOUD, LOUD_S, RATE_BYTES, write_devices  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -130,12 +129,8 @@ def check_play_build_builds_no_test():
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game-dir", required=True)
-    args = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        fail("needs an X display (run under xvfb-run)")
-    game_dir = os.path.abspath(args.game_dir)
+    args = game_args()
+    game_dir = args.game_dir
     check_help_version_and_bad_options(game_dir)
     check_manual_lists_every_option(game_dir)
     with tempfile.TemporaryDirectory(prefix="vortavia-options-") as work:

@@ -16,7 +16,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, poll  # noqa: E402
+from gamerun import Game, fail, game_args, poll  # noqa: E402
 from test_sound import LOUD, LOUD_S, RATE_BYTES, write_devices  # noqa: E402
 
 TRACE = "VORTAVIA_STATE_TRACE"
@@ -305,12 +305,9 @@ def check_sound_replay(game_dir, work):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--game-dir", required=True)
     parser.add_argument("--sound", action="store_true", help="the sound-throttle edition's replay only")
-    args = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        fail("needs an X display (run under xvfb-run)")
-    game_dir = os.path.abspath(args.game_dir)
+    args = game_args(parser)
+    game_dir = args.game_dir
     with tempfile.TemporaryDirectory(prefix="vortavia-demo-") as work:
         if args.sound:
             check_sound_replay(game_dir, work)

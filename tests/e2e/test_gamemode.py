@@ -4,7 +4,6 @@ Starts its own Xorg with the dummy video driver (depth 16, a 640x480 mode),
 where "640x480:16" is possible, so the game must take game mode and not the
 fallback window that an Xvfb display gets.
 """
-import argparse
 import os
 import select
 import subprocess
@@ -13,7 +12,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail  # noqa: E402
+from gamerun import Game, fail, game_args  # noqa: E402
 
 CONF = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data", "xorg-dummy-16bit.conf")
 
@@ -50,9 +49,7 @@ def windows_named(display, name):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game-dir", required=True)
-    args = parser.parse_args()
+    args = game_args(display=False)
     with tempfile.TemporaryDirectory() as work:
         server, display = start_xorg(work)
         os.environ["DISPLAY"] = display

@@ -4,7 +4,6 @@ Runs under the X server in $DISPLAY: keys typed ahead on a real terminal,
 standard descriptors closed at start, a console pipe whose reader goes away,
 and FIFOs and an image too large for the GL at the data paths.
 """
-import argparse
 import fcntl
 import os
 import shutil
@@ -16,7 +15,7 @@ import tempfile
 import termios
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, poll  # noqa: E402
+from gamerun import Game, fail, game_args, poll  # noqa: E402
 from test_sound import LOUD, LOUD_S, RATE_BYTES, write_devices  # noqa: E402
 
 CLOSING = "\n\n\nOk...Loading the game...\n\n"
@@ -180,12 +179,8 @@ def check_fifos_and_oversized_image(game_dir, work):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game-dir", required=True)
-    args = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        fail("needs an X display (run under xvfb-run)")
-    game_dir = os.path.abspath(args.game_dir)
+    args = game_args()
+    game_dir = args.game_dir
     with tempfile.TemporaryDirectory(prefix="vortavia-hostile-") as work:
         check_type_ahead_not_echoed(game_dir)
         check_closed_descriptors(game_dir, work)

@@ -28,7 +28,7 @@ import time
 import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail  # noqa: E402
+from gamerun import Game, fail, game_args  # noqa: E402
 
 GAMES_DIR = "games"
 PROGRAM_DIR = "lib/games/vortavia"
@@ -453,11 +453,10 @@ def check_package(source_dir, build_dir, licence, work):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--game-dir", required=True)
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--source-dir", required=True)
     parser.add_argument("--package", action="store_true", help="build and check the .deb files, install them with apt")
-    args = parser.parse_args()
+    args = game_args(parser, display=False)
     if not os.path.isfile(os.path.join(args.game_dir, "vortavia")):
         fail("no vortavia in " + args.game_dir)
     licence = os.path.join(args.source_dir, "LICENSE")

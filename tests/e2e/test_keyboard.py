@@ -3,13 +3,12 @@
 Runs build/game/vortavia under the X server in $DISPLAY (xvfb-run), its
 console on a pseudo-terminal, keys sent to its window with xdotool.
 """
-import argparse
 import os
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, check_left_cleanly, fail, gl_calls  # noqa: E402
+from gamerun import Game, check_left_cleanly, fail, game_args, gl_calls  # noqa: E402
 
 BANNER = "\r\n\r\n**************************VORTAVIA 3D DEMO in OpenGL**************************\r\n"
 PROMPT = ("Configure the game before you run it for optimal performance\r\n"
@@ -99,11 +98,7 @@ def check_game_mode_fallback(game_dir):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game-dir", required=True)
-    args = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        fail("needs an X display (run under xvfb-run)")
+    args = game_args()
     with tempfile.TemporaryDirectory() as work:
         check_skip_path_and_flight(args.game_dir)
         check_turn_in_gl_calls(args.game_dir, work)

@@ -15,7 +15,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, check_left_cleanly, fail, gl_calls  # noqa: E402
+from gamerun import Game, check_left_cleanly, fail, game_args, gl_calls  # noqa: E402
 
 KEYS = ["Left", "Right", "Up", "Down", "c", "v", "e", "t"]
 WARM_UP_S = 5.0
@@ -136,10 +136,9 @@ def created_once(game_dir, program, work, rng):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--game-dir", required=True)
     parser.add_argument("--seconds", type=float, default=30.0, help="flight time per edition")
     parser.add_argument("--seed", type=int, default=None)
-    args = parser.parse_args()
+    args = game_args(parser)
     seed = args.seed if args.seed is not None else int(time.time())
     print("seed %d" % seed)
     rng = random.Random(seed)

@@ -8,13 +8,12 @@ game flies, silent when the run says so, so nothing hangs on how fast the
 game gets going. The sound edition turns by itself, so every frame changes
 the picture, and a changed picture tells a frame was drawn.
 """
-import argparse
 import os
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, poll  # noqa: E402
+from gamerun import Game, fail, game_args, poll  # noqa: E402
 
 BANNER = "\n\n**************************VORTAVIA 3D DEMO in OpenGL**************************\n"
 PROMPT = ("Configure the game before you run it for optimal performance\n"
@@ -218,11 +217,7 @@ def check_blocked_device_is_passed_over(game_dir, conf, burst):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game-dir", required=True)
-    args = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        fail("needs an X display (run under xvfb-run)")
+    args = game_args()
     with tempfile.TemporaryDirectory() as work:
         conf, burst = write_devices(work)
         check_dialogue_and_burst(args.game_dir, conf, burst)

@@ -7,7 +7,6 @@ source; the game reaches it the way a desktop player's does, through ALSA's
 pulse plugin and the system's ALSA configuration. Then the server is killed
 in mid-flight.
 """
-import argparse
 import collections
 import os
 import re
@@ -19,7 +18,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, poll  # noqa: E402
+from gamerun import Game, fail, game_args, poll  # noqa: E402
 
 RATE_BYTES = 22050 * 2
 LOUD, LOUD_PRINT = 230, "7725 "  # (230 - 127) x 75
@@ -259,12 +258,8 @@ def check_no_server(game_dir, work):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game-dir", required=True)
-    args = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        fail("needs an X display (run under xvfb-run)")
-    game_dir = os.path.abspath(args.game_dir)
+    args = game_args()
+    game_dir = args.game_dir
     with tempfile.TemporaryDirectory(prefix="vortavia-servers-") as work:
         check_no_server(game_dir, work)
         sky = open_sky(game_dir, work)

@@ -6,7 +6,6 @@ perspective hints of each sky mode frame by frame, the projection of every
 reshape, and that either way out gives the six sky faces back once and ends
 with status 1.
 """
-import argparse
 import os
 import re
 import subprocess
@@ -14,7 +13,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, frames, gl_calls, check_left_cleanly, poll  # noqa: E402
+from gamerun import Game, check_left_cleanly, fail, frames, game_args, gl_calls, poll  # noqa: E402
 
 VIEWPORT = re.compile(r"glViewport\(x = 0, y = 0, width = (\d+), height = (\d+)\)\n")
 MATRIX = re.compile(r"glMultMatrixd\(m = \{([^}]*)\}\)")
@@ -101,11 +100,7 @@ def run(game_dir, work, name, program, answers, way_out, check):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game-dir", required=True)
-    args = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        fail("needs an X display (run under xvfb-run)")
+    args = game_args()
     with tempfile.TemporaryDirectory(prefix="vortavia-traced-") as work:
         for name, program, answers, way_out, check in RUNS:
             if os.path.exists(os.path.join(args.game_dir, program)):

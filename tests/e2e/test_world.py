@@ -6,7 +6,6 @@ and a missing texture file (each reported, each waiting for one key), and a
 look at a frame: sky above, terrain below, the jet in the middle, the HUD
 line in the top-left corner. VORTAVIA_KEEP=DIR keeps the screenshots there.
 """
-import argparse
 import os
 import shutil
 import subprocess
@@ -14,7 +13,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, poll  # noqa: E402
+from gamerun import Game, fail, game_args, poll  # noqa: E402
 
 CLOSING = "\n\n\nOk...Loading the game...\n\n"
 COMPLETE = "\n\nLoading Complete!!\n\n"
@@ -248,12 +247,8 @@ def check_broken_textures(game_dir, work):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game-dir", required=True)
-    args = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        fail("needs an X display (run under xvfb-run)")
-    game_dir = os.path.abspath(args.game_dir)
+    args = game_args()
+    game_dir = args.game_dir
     keep = os.environ.get("VORTAVIA_KEEP")
     with tempfile.TemporaryDirectory(prefix="vortavia-world-") as work:
         if keep:
