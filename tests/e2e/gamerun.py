@@ -17,6 +17,7 @@ import os
 import pty
 import re
 import select
+import signal
 import subprocess
 import termios
 import threading
@@ -44,6 +45,13 @@ def game_args(parser=None, display=True):
     return args
 
 
+def titled_windows():
+    """The ids of the shown windows titled VORTAVIA 3D."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^VORTAVIA 3D$"],
+                           capture_output=True, text=True)
+    return found.stdout.split()
+
+
 def poll(check, timeout, what, game=None):
     """Calls check() until it returns something true, and returns that;
     fails after timeout seconds, or at once when game's program has ended."""
@@ -62,6 +70,22 @@ def poll(check, timeout, what, game=None):
         time.sleep(0.05)
 
 
+def states(trace):
+    """The frames a state trace (VORTAVIA_STATE_TRACE) holds so far, each
+    (frame, x, y, z, heading, speed, bank)."""
+    if not os.path.exists(trace):
+        return []
+    with open(trace) as f:
+        return [line.split() for line in f.read().splitlines() if len(line.split()) == 7]
+
+
+def wait_frames(game, trace, count):
+    """Waits until `count` more frames have been traced: frames drawn,
+    whatever the picture shows."""
+    start = len(states(trace))
+    poll(lambda: len(states(trace)) >= start + count, EFFECT_TIMEOUT_S, "%d more frames" % count, game)
+
+
 class Game:
     """One running program with its console output collected as it comes."""
 
@@ -71,6 +95,7 @@ class Game:
         full_env = dict(os.environ)
         full_env.update(env or {})
         hold_display(full_env.get("DISPLAY"))
+        self.windows_before = set(titled_windows())
         if use_pty:
             self.master, slave = pty.openpty()
             self.proc = subprocess.Popen(argv, cwd=cwd, env=full_env, stdin=slave,
@@ -179,11 +204,11 @@ class Game:
             self.proc.stdin.close()
 
     def find_window(self, timeout=20.0):
+        """The program's own window: one that was not open when it started,
+        so that a window some other run left open is never taken for it."""
         deadline = time.time() + timeout
         while time.time() < deadline:
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^VORTAVIA 3D$"],
-                                   capture_output=True, text=True)
-            ids = found.stdout.split()
+            ids = [i for i in titled_windows() if i not in self.windows_before]
             if ids:
                 self.window = ids[-1]
                 return self.window
@@ -295,9 +320,14 @@ class Game:
             fail("Escape ended %s with status %s, not 1; output:\n%s" % (what, status, text[-6000:]))
 
     def kill(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
+        """Ends the program and whatever it started: under apitrace the game
+        is the tracer's child, and a game left flying would load every later
+        run on the machine."""
+        try:
+            os.killpg(self.proc.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        self.proc.wait()
 
 
 def ppm_pixels(ppm):

@@ -16,7 +16,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args, poll  # noqa: E402
+from gamerun import Game, fail, game_args, poll, states, wait_frames  # noqa: E402
 from test_sound import LOUD, LOUD_S, RATE_BYTES, write_devices  # noqa: E402
 
 TRACE = "VORTAVIA_STATE_TRACE"
@@ -43,12 +43,6 @@ def frames_of(demo):
     return int(last.split()[1])
 
 
-def states(trace):
-    """The traced frames so far, each (frame, x, y, z, heading, speed, bank)."""
-    lines = read(trace).splitlines() if os.path.exists(trace) else []
-    return [line.split() for line in lines if len(line.split()) == 7]
-
-
 def heading_set(trace):
     traced = states(trace)
     return traced and traced[-1][4] != "0x0p+0"
@@ -57,12 +51,6 @@ def heading_set(trace):
 def banked(trace):
     traced = states(trace)
     return traced and traced[-1][6] != "0x0p+0"
-
-
-def wait_frames(game, trace, count):
-    """Waits until `count` more frames have been traced."""
-    start = len(states(trace))
-    poll(lambda: len(states(trace)) >= start + count, 30.0, "%d more frames" % count, game)
 
 
 def turned_and_level(trace):
