@@ -40,6 +40,16 @@ static size_t     demoNext         = 0;
 static double     demoStartSeconds = 0.0;
 static bool       demoClockRunning = false;
 
+// ---- console ---------------------------------------------------------------
+// The sound edition's speed prints leave the console line open: a line of
+// the demo's own starts after them.
+static void demoStartLine()
+{
+    if (gs.consoleMidLine)
+        putchar('\n');
+    gs.consoleMidLine = false;
+}
+
 // ---- loading ---------------------------------------------------------------
 static bool demoLoad(const char* name, DemoError& err)
 {
@@ -137,8 +147,7 @@ static void demoRecord(DemoKind kind, int code)
 [[noreturn]] static void demoFinishPlaying()
 {
     const double seconds = demoClockRunning ? procSeconds() - demoStartSeconds : 0.0;
-    if (gs.consoleMidLine)
-        putchar('\n');
+    demoStartLine();
     printf("timedemo: %d frames in %.3f s, %.1f fps\n", demoScript.frames, seconds,
            seconds > 0.0 ? demoScript.frames / seconds : 0.0);
     ctlReleaseOnExit();
@@ -267,9 +276,7 @@ void demoFrameDone()
         // A file the reader would refuse is no use: stop while it is still one.
         if (demoOut && demoFrames == kDemoMaxFrames) {
             demoFinishRecording();
-            if (gs.consoleMidLine)
-                putchar('\n');
-            gs.consoleMidLine = false;
+            demoStartLine();
             printf("%s is full at %d frames: the flight goes on unrecorded.\n", demoOptions.recordFile,
                    demoFrames);
         }
