@@ -45,6 +45,11 @@ def game_args(parser=None, display=True):
     return args
 
 
+def sanitizer_spoke(text):
+    """Whether a sanitizer build's report is in the program's output."""
+    return "Sanitizer" in text or "runtime error" in text
+
+
 def titled_windows():
     """The ids of the shown windows titled VORTAVIA 3D."""
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^VORTAVIA 3D$"],
@@ -158,18 +163,12 @@ class Game:
     def wait_for(self, needle, timeout=20.0, text=None):
         """Waits for needle on the console; text, if given, reads the console."""
         text = text or self.text
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if needle in text():
-                return
+
+        def printed():
             if self.proc.poll() is not None:
                 self.reader.join(5)  # the last of the output
-                if needle in text():
-                    return
-                fail("program ended (status %s) before printing %r; output:\n%s"
-                     % (self.proc.returncode, needle, text()))
-            time.sleep(0.05)
-        fail("no %r within %.0f s; output:\n%s" % (needle, timeout, text()))
+            return needle in text()
+        poll(printed, timeout, repr(needle), self)
 
     def send(self, data):
         os.write(self.stdin_fd, data)
@@ -316,7 +315,7 @@ class Game:
         self.key("Escape")
         status = self.wait_exit(timeout)
         text = self.text()
-        if status != 1 or "Sanitizer" in text or "runtime error" in text:
+        if status != 1 or sanitizer_spoke(text):
             fail("Escape ended %s with status %s, not 1; output:\n%s" % (what, status, text[-6000:]))
 
     def kill(self):
@@ -425,7 +424,7 @@ def check_left_cleanly(game, status, dump, how, what="the program"):
     """The way out (Escape or the window's close) ends with status 1, no
     sanitizer report and the six sky faces given back once, together."""
     text = game.text()
-    if status != 1 or "Sanitizer" in text or "runtime error" in text:
+    if status != 1 or sanitizer_spoke(text):
         fail("%s ended %s with status %s, not 1; output:\n%s" % (how, what, status, text[-6000:]))
     deletes = [line for line in dump.splitlines() if "glDeleteTextures(" in line]
     if len(deletes) != 1 or SKY_FACES_FREED not in deletes[0]:

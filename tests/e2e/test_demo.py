@@ -16,7 +16,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args, poll, states, wait_frames  # noqa: E402
+from gamerun import Game, fail, game_args, poll, sanitizer_spoke, states, wait_frames  # noqa: E402
 from test_sound import LOUD, LOUD_S, RATE_BYTES, write_devices  # noqa: E402
 
 TRACE = "VORTAVIA_STATE_TRACE"
@@ -87,7 +87,7 @@ def replay(game_dir, program, demo, trace, env=None):
     want = "timedemo: %d frames in " % frames_of(demo)
     if status != 0 or len(lines) != 1 or not lines[0].startswith(want) or not lines[0].endswith(" fps"):
         fail("timedemo of %s: status %s, output:\n%s" % (demo, status, text[-3000:]))
-    if "Sanitizer" in text or "runtime error" in text:
+    if sanitizer_spoke(text):
         fail("timedemo of %s: a sanitizer spoke:\n%s" % (demo, text[-6000:]))
     return text
 
