@@ -59,7 +59,12 @@ class Server:
                                  check=True).stdout.split()
             self.env["DBUS_SESSION_BUS_ADDRESS"] = bus[0]
             self.pids.append(int(bus[1]))
-            for daemon in ("pipewire", "wireplumber", "pipewire-pulse"):
+            # The session manager gives up at once when PipeWire is not
+            # up yet: it starts once PipeWire's own socket is there.
+            self._daemon(["pipewire"])
+            self._wait_until(lambda: os.path.exists(os.path.join(self.run, "pipewire-0")),
+                             "pipewire socket")
+            for daemon in ("wireplumber", "pipewire-pulse"):
                 self._daemon([daemon])
             self._wait_socket()
             subprocess.run(["pactl", "load-module"] + source.split(), env=self.env, check=True,
@@ -78,14 +83,18 @@ class Server:
         self.pids.append(proc.pid)
         self.procs = getattr(self, "procs", []) + [proc]
 
-    def _wait_socket(self):
+    def _wait_until(self, ready, what):
         def up():
             for proc in getattr(self, "procs", []):
                 if proc.poll() is not None:
                     fail("%s ended at start; see %s" % (proc.args[0], self.dir))
-            return os.path.exists(self.socket) and subprocess.run(
-                ["pactl", "info"], env=self.env, capture_output=True).returncode == 0
-        poll(up, 20.0, "%s server socket" % self.kind)
+            return ready()
+        poll(up, 20.0, what)
+
+    def _wait_socket(self):
+        self._wait_until(lambda: os.path.exists(self.socket) and subprocess.run(
+            ["pactl", "info"], env=self.env, capture_output=True).returncode == 0,
+            "%s server socket" % self.kind)
 
     def _feed(self):
         """Plays `level` into the pipe source at about the real rate, until stopped or the server is gone."""
