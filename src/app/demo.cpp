@@ -1,6 +1,9 @@
 // demo.cpp -- recording a flight's input against the frame it came before, and delivering it again.
 #include "app/demo.h"
 
+#include <atomic>
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -32,6 +35,15 @@ static FILE* demoTrace  = nullptr;
 static FILE* demoOut          = nullptr;
 static char  demoTempName[kDemoNameSize];
 static int   demoFrameWritten = -1;
+static bool  demoUnsynced     = false;  // lines written since the last safe point
+// What a stop signal's handler needs to complete the file when the frame
+// in progress never ends: the descriptor (-1 once finished or never
+// started), and the safe point packed as (bytes << 32 | frames): the file
+// cut there and given its end line is a whole demo.
+static volatile sig_atomic_t  demoLastWordFd = -1;
+static std::atomic<uint64_t>  demoSafePoint{0};
+static_assert(std::atomic<uint64_t>::is_always_lock_free);
+static_assert(kDemoMaxFileSize < ((uint64_t)1 << 32) && kDemoMaxFrames >= 0);
 
 // Playing.
 static bool       demoPlay = false;
@@ -80,11 +92,27 @@ static bool demoLoad(const char* name, DemoError& err)
     exit(kDemoExitBadFile);
 }
 
+// Indexed by FileTargetFault: why a recording may not take the place of what is there.
+static const char* const demoTargetFaults[] = {
+    "cannot be written (no such folder, not allowed, or a folder)",
+    "is not a plain file (a device, FIFO, socket or folder): not replaced by a recording",
+    "is a symbolic link: not replaced by a recording",
+    "is write-protected: not replaced by a recording",
+    "belongs to another user in a sticky folder: it cannot be replaced",
+};
+
 void demoPrepare(const Edition& ed)
 {
     demoEdition = &ed;
-    if (demoOptions.recordFile && !fileCanCreateBeside(demoOptions.recordFile))
-        demoFailFile(demoOptions.recordFile, {0, "cannot be written (no such folder, not allowed, or a folder)"});
+    if (demoOptions.recordFile) {
+        // Told now, before the flight: the file is only put in place at its end.
+        const FileTargetFault fault = fileCheckTarget(demoOptions.recordFile);
+        if (fault != kFileTargetOk || !fileCanCreateBeside(demoOptions.recordFile)) {
+            DemoError err = {0, ""};
+            snprintf(err.what, sizeof err.what, "%s", demoTargetFaults[fault]);
+            demoFailFile(demoOptions.recordFile, err);
+        }
+    }
     if (!demoOptions.playFile)
         return;
     DemoError err;
@@ -107,14 +135,58 @@ static void demoFinishRecording()
 {
     if (!demoOut)
         return;
+    demoLastWordFd = -1;
     demoWriteEnd(demoOut, demoFrames);
     FILE* out = demoOut;
     demoOut   = nullptr;
+    // A flight is never thrown away: what could not take its name keeps its own.
     if (!fileReplaceWith(out, demoTempName, demoOptions.recordFile))
-        fprintf(stderr, "%s: %s: could not be written: the recording is lost\n", demoEdition->name,
-                demoOptions.recordFile);
+        fprintf(stderr, "%s: %s: could not be written: the recording is kept as %s\n", demoEdition->name,
+                demoOptions.recordFile, demoTempName);
     if (demoTrace)
         fflush(demoTrace);
+}
+
+// Everything before this point is on its way to the disk: a stop signal's
+// handler may cut the file here and end it.
+static void demoMarkSafePoint()
+{
+    fflush(demoOut);
+    const long bytes = ftell(demoOut);
+    if (bytes >= 0)
+        demoSafePoint.store((uint64_t)bytes << 32 | (uint32_t)demoFrames, std::memory_order_release);
+    demoUnsynced = false;
+}
+
+// In a signal handler, while the frame in progress never ends: the file
+// cut at the safe point, its end line, and its name. Async-signal-safe
+// calls only.
+static void demoLastWord()
+{
+    const int fd = demoLastWordFd;
+    if (fd < 0)
+        return;
+    const uint64_t safe   = demoSafePoint.load(std::memory_order_acquire);
+    uint32_t       frames = (uint32_t)safe;
+    // "end N\n", written backwards: no formatting function is safe here.
+    char line[24];
+    int  at     = sizeof line;
+    line[--at] = '\n';
+    do {
+        line[--at] = (char)('0' + frames % 10);
+        frames /= 10;
+    } while (frames > 0);
+    for (int i = 3; i >= 0; i--)
+        line[--at] = "end "[i];
+    fileFinishInHandler(fd, safe >> 32, line + at, sizeof line - at, demoTempName, demoOptions.recordFile);
+}
+
+// A file the reader would refuse is no use: stop while it is still one.
+static void demoStopFull()
+{
+    demoFinishRecording();
+    demoStartLine();
+    printf("%s is full at %d frames: the flight goes on unrecorded.\n", demoOptions.recordFile, demoFrames);
 }
 
 static void demoStartRecording()
@@ -129,18 +201,28 @@ static void demoStartRecording()
     bool settings[kDemoSettingCount];
     demoTakeSettings(settings);
     demoWriteHeader(demoOut, demoEdition->name, settings);
+    demoMarkSafePoint();
+    demoLastWordFd = fileno(demoOut);
     atexit(demoFinishRecording);
-    procCatchStopSignals();
+    procCatchStopSignals(demoLastWord);
 }
 
 static void demoRecord(DemoKind kind, int code)
 {
     if (!demoOut)
         return;
+    // Room for a frame line, this event and the end line, each at most a
+    // line's length, or the file is full now.
+    const long bytes = ftell(demoOut);
+    if (bytes < 0 || (uint64_t)bytes + 3 * (kDemoMaxLine + 1) > kDemoMaxFileSize) {
+        demoStopFull();
+        return;
+    }
     if (demoFrames != demoFrameWritten)
         demoWriteFrame(demoOut, demoFrames);
     demoFrameWritten = demoFrames;
     demoWriteEvent(demoOut, {demoFrames, kind, code});
+    demoUnsynced = true;
 }
 
 // ---- playing ---------------------------------------------------------------
@@ -244,6 +326,12 @@ unsigned char demoSample(unsigned char captured)
 }
 
 // ---- frames ----------------------------------------------------------------
+static void demoTraceFailed()
+{
+    fprintf(stderr, "%s: %s: cannot be written, no state trace\n", demoEdition->name,
+            procEnvironment(kDemoTraceVariable));
+}
+
 void demoStart()
 {
     if (const char* trace = procEnvironment(kDemoTraceVariable)) {
@@ -252,7 +340,7 @@ void demoStart()
         if (demoTrace)
             setvbuf(demoTrace, nullptr, _IOLBF, 0);
         else
-            fprintf(stderr, "%s: %s: cannot be written, no state trace\n", demoEdition->name, trace);
+            demoTraceFailed();
     }
     if (demoOptions.recordFile)
         demoStartRecording();
@@ -263,9 +351,16 @@ void demoStart()
 void demoFrameDone()
 {
     // Hexadecimal floats: two traces are equal exactly when the states are.
-    if (demoTrace)
+    if (demoTrace) {
         fprintf(demoTrace, "%d %d %d %d %a %d %a\n", demoFrames, gs.camX, gs.camY, gs.camZ, (double)gs.heading,
                 gs.speed, (double)gs.bankAngle);
+        // A full disk, /dev/full, a FIFO whose reader stopped: the trace goes, the flight does not.
+        if (ferror(demoTrace)) {
+            demoTraceFailed();
+            fclose(demoTrace);
+            demoTrace = nullptr;
+        }
+    }
     demoFrames++;
 
     if (demoOptions.recordFile) {
@@ -273,13 +368,10 @@ void demoFrameDone()
             demoFinishRecording();
             procDieOf(sig);
         }
-        // A file the reader would refuse is no use: stop while it is still one.
-        if (demoOut && demoFrames == kDemoMaxFrames) {
-            demoFinishRecording();
-            demoStartLine();
-            printf("%s is full at %d frames: the flight goes on unrecorded.\n", demoOptions.recordFile,
-                   demoFrames);
-        }
+        if (demoOut && demoFrames == kDemoMaxFrames)
+            demoStopFull();
+        else if (demoOut && demoUnsynced)
+            demoMarkSafePoint();
     }
     if (demoPlay && demoFrames >= demoScript.frames)
         demoFinishPlaying();

@@ -12,7 +12,7 @@ constexpr const char* kDemoFirstLine      = "vortavia-demo 1";
 constexpr int         kDemoSettingCount   = 6;
 constexpr int         kDemoMaxFrames      = 100000000;  // over a day at 1000 frames a second
 constexpr int         kDemoMaxSpecialCode = 255;        // freeglut's special key codes are all below
-constexpr size_t      kDemoMaxFileSize    = (size_t)64 << 20;
+constexpr size_t      kDemoMaxFileSize    = (size_t)128 << 20;  // over 5 million sound-edition frames
 constexpr int         kDemoMaxLine        = 64;  // far longer than any line the writer makes
 constexpr int         kDemoErrorSize      = 128;
 

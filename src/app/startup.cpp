@@ -13,6 +13,7 @@
 #include "flight/collision.h"
 #include "flight/controls.h"
 #include "platform/console.h"
+#include "platform/console_out.h"
 #include "platform/process.h"
 #include "render/cockpit.h"
 #include "render/frame.h"
@@ -147,6 +148,7 @@ void appRun(int argc, char** argv, const Edition& ed)
     // Closing the window is a way out like Escape; without this freeglut
     // would end the process itself, with status 0.
     glutCloseFunc(onWindowClose);
+    conOutBeginFlight();
     demoStart();
     glutMainLoop();
 

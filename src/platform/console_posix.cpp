@@ -1,5 +1,6 @@
 // console_posix.cpp -- console input on POSIX terminals, pipes and files.
 #include "platform/console.h"
+#include "platform/process.h"
 
 #include <cerrno>
 #include <csignal>
@@ -41,6 +42,9 @@ static void conInstallHandlers()
         return;
     conHandlersSet = true;
     for (int sig : conFatalSignals) {
+        // Ignored from the start (nohup's SIGHUP): it must not end the dialogue either.
+        if (procSignalIgnored(sig))
+            continue;
         struct sigaction sa = {};
         sa.sa_handler = conOnFatalSignal;
         sigemptyset(&sa.sa_mask);

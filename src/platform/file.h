@@ -5,6 +5,15 @@
 #include <cstdint>
 #include <cstdio>
 
+// ---- types -----------------------------------------------------------------
+enum FileTargetFault {
+    kFileTargetOk,
+    kFileTargetSpecial,   // a device, FIFO, socket or folder
+    kFileTargetLink,      // a symbolic link
+    kFileTargetReadOnly,  // the user may not write it
+    kFileTargetNotOwned,  // another user's, in a sticky folder: not to be renamed over
+};
+
 // ---- functions -------------------------------------------------------------
 // Opens a data file for sequential reading. A FIFO, a device or a folder is
 // refused like a missing file, without waiting for a writer. Returns the
@@ -29,10 +38,21 @@ void  fileCloseDataStream(FILE* stream);
 FILE* fileCreateBeside(const char* name, char* tempName, size_t size);
 // True when fileCreateBeside would work now; leaves nothing behind.
 bool fileCanCreateBeside(const char* name);
+// Whether what is at `name` now may be replaced by a file written beside
+// it: nothing there, or a plain file the user may write and rename over.
+FileTargetFault fileCheckTarget(const char* name);
 // Flushes the text to the disk and gives it the name `name`, replacing any
-// file of that name. False (and the temporary file removed) when any write
-// failed on the way.
+// file of that name. False when any write or the rename failed; the
+// temporary file then stays as it is, under its own name.
 bool fileReplaceWith(FILE* stream, const char* tempName, const char* name);
 
-// A plain file created (or emptied) for writing; nullptr when refused.
+// For a signal handler (async-signal-safe calls only): cuts the file open
+// on `fd` to its first `keep` bytes, adds `tail`, and once that is on the
+// disk renames `tempName` to `name`.
+void fileFinishInHandler(int fd, uint64_t keep, const char* tail, size_t size, const char* tempName,
+                         const char* name);
+
+// A file created (or emptied) for writing, opened without waiting (a FIFO
+// without a reader is refused) and left so: a write that cannot go at once
+// fails. nullptr when refused.
 FILE* fileCreateText(const char* name);

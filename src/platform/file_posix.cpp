@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,6 +101,32 @@ FILE* fileCreateBeside(const char* name, char* tempName, size_t size)
     return stream;
 }
 
+FileTargetFault fileCheckTarget(const char* name)
+{
+    struct stat st;
+    if (!name || lstat(name, &st) != 0)
+        return kFileTargetOk;  // nothing there yet (whether it can be created is told apart)
+    if (S_ISLNK(st.st_mode))
+        return kFileTargetLink;
+    if (!S_ISREG(st.st_mode))
+        return kFileTargetSpecial;
+    if (access(name, W_OK) != 0)
+        return kFileTargetReadOnly;
+    // In a sticky folder (/tmp) only the file's owner, the folder's owner
+    // and root may rename over it, whatever the file's mode says.
+    char        folder[4096];
+    const char* slash = strrchr(name, '/');
+    if (!slash)
+        snprintf(folder, sizeof folder, ".");
+    else
+        snprintf(folder, sizeof folder, "%.*s", slash == name ? 1 : (int)(slash - name), name);
+    struct stat dir;
+    const uid_t me = geteuid();
+    if (stat(folder, &dir) == 0 && (dir.st_mode & S_ISVTX) && me != 0 && st.st_uid != me && dir.st_uid != me)
+        return kFileTargetNotOwned;
+    return kFileTargetOk;
+}
+
 bool fileCanCreateBeside(const char* name)
 {
     char  temp[4096];
@@ -116,15 +143,21 @@ bool fileReplaceWith(FILE* stream, const char* tempName, const char* name)
     // The rename is only as good as the data under it: on the disk first.
     bool ok = !ferror(stream) && fflush(stream) == 0 && fsync(fileno(stream)) == 0;
     ok = fclose(stream) == 0 && ok;
-    ok = ok && rename(tempName, name) == 0;
-    if (!ok)
-        unlink(tempName);
-    return ok;
+    return ok && rename(tempName, name) == 0;
+}
+
+void fileFinishInHandler(int fd, uint64_t keep, const char* tail, size_t size, const char* tempName,
+                         const char* name)
+{
+    if (ftruncate(fd, (off_t)keep) == 0 && pwrite(fd, tail, size, (off_t)keep) == (ssize_t)size && fsync(fd) == 0)
+        rename(tempName, name);
 }
 
 FILE* fileCreateText(const char* name)
 {
-    int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_CLOEXEC, 0666);
+    // Without waiting: a FIFO with no reader is refused at once, and one
+    // that stops reading fails a write instead of holding it up.
+    int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0)
         return nullptr;
     FILE* stream = fdopen(fd, "w");

@@ -23,6 +23,7 @@ constexpr int kWavErrBadFormat    = 32;  // the device cannot capture in that fo
 constexpr int kWavErrStillQueued  = 33;  // the device still holds the buffer
 constexpr int kWavErrUnprepared   = 34;  // the header is not (or already) prepared
 constexpr int kWavErrOpenFailed   = 35;  // the sound system refused the device
+constexpr int kWavErrStalled      = 36;  // closed without waiting for a device that stopped answering
 
 // ---- types -----------------------------------------------------------------
 struct WaveInCaps {
@@ -58,7 +59,8 @@ using WaveInHandle = WaveInDevice*;
 // Every call is made from one thread of the program. A call that cannot be
 // carried out returns an error and changes nothing; none of them blocks for
 // longer than it takes the capture thread to notice a stop, except that a
-// probe or an open waits up to about a second for a device to open. One that
+// probe or an open waits up to about a second for a device to open, and a
+// close as long for a device to let go. One that
 // does not open in that time counts as unusable, and later probes and opens
 // of it fail at once for as long as it stays blocked.
 
@@ -83,4 +85,7 @@ int wavUnprepareHeader(WaveInHandle handle, WaveHeader* header, unsigned size);
 // Stops capturing and gives back the queued buffer, marked done.
 int wavReset(WaveInHandle handle);
 // Stops, gives back any buffer and closes; the handle is dead afterwards.
+// A device that does not let go within about a second (its sound stopped
+// coming without an end) is left behind: kWavErrStalled, the handle dead
+// all the same.
 int wavClose(WaveInHandle handle);

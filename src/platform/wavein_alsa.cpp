@@ -28,12 +28,17 @@ constexpr long     kWavNsPerSec      = 1000000000L;
 // device opens in a few milliseconds; a slow sound server gets a margin.
 constexpr int      kWavOpenWaitMs    = 1000;
 constexpr int      kWavMaxStuck      = 4;     // opens given up on whose helpers are still blocked
+// A capture thread can be stuck in ALSA's read as an open can (a file
+// device's FIFO whose writer stays silent, a sound server that died with
+// its lock held): a close waits for it as long as an open would.
+constexpr int      kWavCloseWaitMs   = kWavOpenWaitMs;
 
 static const char* const kWavDefaultName = "default";
 
 // ---- types -----------------------------------------------------------------
 struct WaveInDevice {
-    bool            inUse;
+    std::atomic<bool> inUse;      // the slot is taken: by an open handle, or by a thread given up on
+    bool            live;         // the handle is open for the caller
     snd_pcm_t*      pcm;
     pthread_t       thread;
     pthread_mutex_t lock;
@@ -44,6 +49,8 @@ struct WaveInDevice {
     // Shared with the capture thread, under `lock`.
     bool           started;
     bool           quit;
+    bool           exited;        // the thread is past its last look at the device
+    bool           abandoned;     // the close gave up waiting: the thread frees the slot
     WaveHeader*    queued;        // the header the device holds, or null
     unsigned char* queuedData;    // its buffer and length, as they were when queued
     uint32_t       queuedLength;
@@ -448,6 +455,20 @@ static void* wavCaptureThread(void* arg)
     pthread_mutex_unlock(&dev->lock);
     if (dev->running)
         snd_pcm_drop(dev->pcm);
+
+    pthread_mutex_lock(&dev->lock);
+    dev->exited          = true;
+    const bool abandoned = dev->abandoned;
+    pthread_cond_broadcast(&dev->wake);
+    pthread_mutex_unlock(&dev->lock);
+    if (abandoned) {
+        // Nobody holds the handle any more: this thread was the slot's last user.
+        snd_pcm_close(dev->pcm);
+        pthread_cond_destroy(&dev->wake);
+        pthread_mutex_destroy(&dev->lock);
+        dev->pcm = nullptr;
+        dev->inUse.store(false, std::memory_order_release);
+    }
     return nullptr;
 }
 
@@ -458,7 +479,7 @@ static bool wavLive(WaveInHandle handle)
     uintptr_t base = (uintptr_t)wavSlots;
     if (at < base || at >= base + sizeof wavSlots || (at - base) % sizeof(WaveInDevice) != 0)
         return false;
-    return handle->inUse;
+    return handle->live;
 }
 
 static bool wavHeaderUsable(const WaveHeader* header, unsigned size)
@@ -512,7 +533,7 @@ static WaveInDevice* wavFreeSlot()
     // Round the table so a stale handle rarely names a newly opened device.
     for (int i = 0; i < kWavMaxOpen; i++) {
         int slot = (wavNextSlot + i) % kWavMaxOpen;
-        if (!wavSlots[slot].inUse) {
+        if (!wavSlots[slot].inUse.load(std::memory_order_acquire)) {
             wavNextSlot = (slot + 1) % kWavMaxOpen;
             return &wavSlots[slot];
         }
@@ -566,12 +587,15 @@ int wavOpen(WaveInHandle* handle, int id, const WaveFormat* format)
     dev->queuedLength = 0;
     dev->queuedFill   = 0;
     dev->running      = false;
+    dev->exited       = false;
+    dev->abandoned    = false;
     if (!wavStartThread(dev)) {
         snd_pcm_close(pcm);
         return kWavErrNoMemory;
     }
-    dev->inUse = true;
-    *handle    = dev;
+    dev->inUse.store(true, std::memory_order_relaxed);
+    dev->live = true;
+    *handle   = dev;
     return kWavOk;
 }
 
@@ -583,15 +607,26 @@ int wavClose(WaveInHandle handle)
     handle->quit    = true;
     handle->started = false;
     wavGiveBack(handle);
-    pthread_cond_signal(&handle->wake);
+    pthread_cond_broadcast(&handle->wake);
+    const timespec until = wavAfter(wavNow(), (int64_t)kWavCloseWaitMs * 1000000);
+    while (!handle->exited && wavBefore(wavNow(), until))
+        pthread_cond_timedwait(&handle->wake, &handle->lock, &until);
+    const bool exited = handle->exited;
+    handle->abandoned = !exited;
+    handle->live      = false;
     pthread_mutex_unlock(&handle->lock);
+    if (!exited) {
+        // Left to finish on its own, as a blocked open is; it frees the slot then.
+        pthread_detach(handle->thread);
+        return kWavErrStalled;
+    }
 
     pthread_join(handle->thread, nullptr);
     snd_pcm_close(handle->pcm);
     pthread_cond_destroy(&handle->wake);
     pthread_mutex_destroy(&handle->lock);
-    handle->pcm   = nullptr;
-    handle->inUse = false;
+    handle->pcm = nullptr;
+    handle->inUse.store(false, std::memory_order_release);
     return kWavOk;
 }
 

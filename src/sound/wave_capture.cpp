@@ -141,6 +141,13 @@ void captureCycle()
 void closeWaveIn()
 {
     wavReset(gs.waveIn);
-    wavClose(gs.waveIn);
+    // The one result looked at: a device that stopped answering is left
+    // behind rather than waited for, and the player is told why the sound
+    // no longer steers.
+    if (wavClose(gs.waveIn) == kWavErrStalled) {
+        printf("%sThe capture device stopped answering: flying without the sound throttle.\n",
+               gs.consoleMidLine ? "\n" : "");
+        gs.consoleMidLine = false;
+    }
     gs.waveIn = nullptr;
 }

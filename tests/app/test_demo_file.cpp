@@ -123,7 +123,7 @@ TEST(DemoFile, BadFilesNameTheirWrongLine)
     DemoError  err = {};
     EXPECT_FALSE(demoParse(kHeader.data(), kDemoMaxFileSize + 1, "vortavia", false, s, err));
     EXPECT_EQ(err.line, 0);
-    EXPECT_STREQ(err.what, "larger than 64 MiB, not a demo");
+    EXPECT_STREQ(err.what, "larger than 128 MiB, not a demo");
 }
 
 TEST(DemoFile, WhatTheWriterWritesReadsBackTheSame)
@@ -155,6 +155,19 @@ TEST(DemoFile, WhatTheWriterWritesReadsBackTheSame)
     EXPECT_NE(text.find("\nkey a\n"), std::string::npos);
     EXPECT_NE(text.find("\nkey \\x20\n"), std::string::npos);
     EXPECT_NE(text.find("\nkey \\x5c\n"), std::string::npos);
+}
+
+TEST(DemoFile, AnHourAtAThousandFramesOfTheSoundEditionFitsTheReader)
+{
+    // Every frame of a sound flight holds its sample: a frame line and a sound line, the longest this late.
+    constexpr int kHour = 3600 * 1000;
+    DemoScript    script;
+    script.frames             = kHour;
+    const size_t headerAndEnd = written("vortavia_sound", script).size();
+    script.events.push_back({kHour - 1, kDemoSound, 255});
+    const size_t perFrame = written("vortavia_sound", script).size() - headerAndEnd;
+    EXPECT_LE(headerAndEnd + (size_t)kHour * perFrame, kDemoMaxFileSize);
+    EXPECT_LE(kHour, kDemoMaxFrames);
 }
 
 TEST(DemoFile, SettingsAreTheGameStateFields)
