@@ -10,6 +10,8 @@ device.
 """
 import argparse
 import os
+import resource
+import stat
 import signal
 import subprocess
 import sys
@@ -30,10 +32,16 @@ def read(path):
         return f.read()
 
 
+def write_mode(path, mode):
+    with open(path, "w") as f:
+        f.write(HEADER)
+    os.chmod(path, mode)
+
+
 def leftovers(demo):
     """Files beside `demo` that start with its name: a temporary file not cleaned up."""
     folder, name = os.path.split(demo)
-    return [e for e in os.listdir(folder) if e.startswith(name) and e != name]
+    return [e for e in os.listdir(folder) if e.startswith(name) and e != name] if os.path.isdir(folder) else []
 
 
 def frames_of(demo):
@@ -61,14 +69,15 @@ def turned_and_level(trace):
     return len(state) == 7 and state[4] != "0x0p+0" and state[6] == "0x0p+0"
 
 
-def start_recording(game_dir, program, args, demo, trace, env=None):
+def start_recording(game_dir, program, args, demo, trace, env=None, before=(), window=True):
     full_env = {TRACE: trace}
     full_env.update(env or {})
-    game = Game(["./" + program, "--skip-config", "--record=" + demo] + args, cwd=game_dir,
+    game = Game(list(before) + ["./" + program, "--skip-config", "--record=" + demo] + args, cwd=game_dir,
                 env=full_env, use_pty=False)
     game.close_input()
     game.wait_for("Loading Complete!!")
-    game.wait_drawn()
+    if window:
+        game.wait_drawn()
     return game
 
 
@@ -155,22 +164,31 @@ def check_exact_replay(game_dir, work):
           "every frame alike" % frames)
 
 
+def hup_then_term(game, trace):
+    game.proc.send_signal(signal.SIGHUP)
+    wait_frames(game, trace, 5)  # ignored, as nohup asked
+    game.proc.send_signal(signal.SIGTERM)
+
+
 def check_ways_out(game_dir, work):
-    ways = [("Escape", 1, lambda g: g.key("Escape")),
-            ("window close", 1, lambda g: g.send_close()),
-            ("SIGINT", -signal.SIGINT, lambda g: g.proc.send_signal(signal.SIGINT)),
-            ("SIGTERM", -signal.SIGTERM, lambda g: g.proc.send_signal(signal.SIGTERM))]
-    for name, want, way_out in ways:
+    resource.setrlimit(resource.RLIMIT_CORE, (0, 0))  # SIGQUIT's core is not wanted
+    ways = [("Escape", 1, [], lambda g, t: g.key("Escape")),
+            ("window close", 1, [], lambda g, t: g.send_close()),
+            ("SIGINT", -signal.SIGINT, [], lambda g, t: g.proc.send_signal(signal.SIGINT)),
+            ("SIGTERM", -signal.SIGTERM, [], lambda g, t: g.proc.send_signal(signal.SIGTERM)),
+            ("SIGQUIT", -signal.SIGQUIT, [], lambda g, t: g.proc.send_signal(signal.SIGQUIT)),
+            ("SIGHUP under nohup", -signal.SIGTERM, ["nohup"], hup_then_term)]
+    for name, want, before, way_out in ways:
         demo = os.path.join(work, "out-%s.demo" % name.replace(" ", "-"))
         trace = os.path.join(work, "out.trace")
-        game = start_recording(game_dir, "vortavia", [], demo, trace)
+        game = start_recording(game_dir, "vortavia", [], demo, trace, before=before)
         try:
             game.hold("Right", lambda: banked(trace), "a bank from Right")
             # Turned and levelled out again: the release has been handled.
             poll(lambda: turned_and_level(trace), 30.0, "level flight after the turn", game)
             if os.path.exists(demo):
                 fail("%s: the demo is there before the flight ended" % name)
-            way_out(game)
+            way_out(game, trace)
             status = game.wait_exit(15)
         finally:
             game.kill()
@@ -181,7 +199,38 @@ def check_ways_out(game_dir, work):
         if "\nspecial-up 102\n" not in read(demo):
             fail("%s: the turn is not in the demo:\n%s" % (name, read(demo)))
         replay(game_dir, "vortavia", demo, trace)
-    print("ok: Escape, window close, SIGINT and SIGTERM each leave a complete demo, nothing beside it")
+    print("ok: Escape, window close, SIGINT, SIGTERM, SIGQUIT and SIGTERM after an ignored SIGHUP "
+          "each leave a complete demo, nothing beside it")
+
+
+def check_stop_with_the_x_server_stopped(game_dir, work):
+    """SIGTERM to a recording game whose frame waits for an X server that no longer answers."""
+    number_r, number_w = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(number_w), "-nolisten", "tcp", "-noreset"],
+                            pass_fds=(number_w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(number_w)
+    display = ":" + os.read(number_r, 64).decode().strip()
+    demo, trace = os.path.join(work, "x-stopped.demo"), os.path.join(work, "x-stopped.trace")
+    game = None
+    try:
+        game = start_recording(game_dir, "vortavia", [], demo, trace, {"DISPLAY": display}, window=False)
+        wait_frames(game, trace, 5)
+        xvfb.send_signal(signal.SIGSTOP)
+        seen = []  # frames stop once the server's socket is full
+        poll(lambda: seen.append(len(states(trace))) or seen[-20:].count(seen[-1]) == 20, 60.0, "frames to stop", game)
+        game.proc.send_signal(signal.SIGTERM)
+        status = game.wait_exit(5)
+    finally:
+        if game:
+            game.kill()
+        xvfb.send_signal(signal.SIGCONT)
+        xvfb.kill()
+        xvfb.wait()
+        os.close(number_r)
+    if status != -signal.SIGTERM or leftovers(demo):
+        fail("SIGTERM with the X server stopped: status %s, beside the demo: %s" % (status, leftovers(demo)))
+    replay(game_dir, "vortavia", demo, trace)
+    print("ok: SIGTERM while a frame waits for a stopped X server: a complete demo within a second")
 
 
 def check_typed_keys_ignored(game_dir, work):
@@ -248,11 +297,43 @@ def check_bad_files(game_dir, work):
         if (run.returncode != 2 or run.stdout or len(lines) != 1
                 or not lines[0].startswith("vortavia: " + where) or said not in lines[0]):
             fail("%s: status %d, out %r, err %r" % (name, run.returncode, run.stdout[:300], run.stderr))
-    bad = subprocess.run(["./vortavia", "--record=" + os.path.join(work, "no", "such.demo")], cwd=game_dir,
-                         env=env, stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=30)
-    if bad.returncode != 2 or bad.stdout or len(bad.stderr.splitlines()) != 1 or "cannot be written" not in bad.stderr:
-        fail("--record into a missing folder: status %d, %r, %r" % (bad.returncode, bad.stdout, bad.stderr))
-    print("ok: %d kinds of bad demo and an unwritable recording: one line, status 2, no window" % len(cases))
+    print("ok: %d kinds of bad demo: one line, status 2, no window" % len(cases))
+
+
+def check_record_targets(game_dir, work):
+    """--record at what it may not replace: one line, status 2, no window, the thing untouched."""
+    env = dict(os.environ)
+    env.pop("DISPLAY", None)
+    root = os.geteuid() == 0
+    # Root passes every write check: as root the game runs as nobody, as a player would.
+    runner = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] if root else []
+    folder = os.path.join(work, "targets")
+    os.mkdir(folder)
+    os.chmod(work, 0o755)
+    os.chmod(folder, 0o1777)  # sticky, as /tmp
+    made = {"no folder": (os.path.join(folder, "no", "such.demo"), None, "cannot be written"),
+            "device": (os.path.join(folder, "null") if root else "/dev/null",
+                       lambda p: os.mknod(p, 0o666 | stat.S_IFCHR, os.makedev(1, 3)) if root else None,
+                       "is not a plain file"),
+            "FIFO": (os.path.join(folder, "fifo"), os.mkfifo, "is not a plain file"),
+            "symlink": (os.path.join(folder, "link"), lambda p: os.symlink(HEADER, p), "is a symbolic link"),
+            "read-only": (os.path.join(folder, "ro.demo"), lambda p: write_mode(p, 0o444), "is write-protected")}
+    if root:  # another user's file, though anyone may write it
+        made["sticky"] = (os.path.join(folder, "theirs.demo"), lambda p: write_mode(p, 0o666),
+                          "belongs to another user in a sticky folder")
+    for name, (path, make, said) in made.items():
+        if make:
+            make(path)
+        before = os.lstat(path) if os.path.lexists(path) else None
+        run = subprocess.run(runner + ["./vortavia", "--record=" + path], cwd=game_dir, env=env,
+                             stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=30)
+        after = os.lstat(path) if os.path.lexists(path) else None
+        lines = run.stderr.splitlines()
+        if (run.returncode != 2 or run.stdout or len(lines) != 1 or said not in lines[0]
+                or leftovers(path) or (before and (before.st_mode, before.st_mtime_ns) != (after.st_mode, after.st_mtime_ns))):
+            fail("--record at a %s: status %d, out %r, err %r, beside it %s"
+                 % (name, run.returncode, run.stdout, run.stderr, leftovers(path)))
+    print("ok: --record at %s: refused, one line, status 2, left as it was" % ", ".join(made))
 
 
 def check_sound_replay(game_dir, work):
@@ -301,8 +382,10 @@ def main():
             check_sound_replay(game_dir, work)
             return
         check_bad_files(game_dir, work)
+        check_record_targets(game_dir, work)
         check_exact_replay(game_dir, work)
         check_ways_out(game_dir, work)
+        check_stop_with_the_x_server_stopped(game_dir, work)
         check_typed_keys_ignored(game_dir, work)
 
 

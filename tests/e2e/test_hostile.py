@@ -15,7 +15,7 @@ import tempfile
 import termios
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args, poll  # noqa: E402
+from gamerun import Game, fail, game_args, poll, wait_frames  # noqa: E402
 from test_sound import LOUD, LOUD_S, RATE_BYTES, write_devices  # noqa: E402
 
 CLOSING = "\n\n\nOk...Loading the game...\n\n"
@@ -51,6 +51,21 @@ def blocked_writing(pid):
         return False
 
 
+def fill_pipe(fd):
+    """Writes into a pipe until it is full, and leaves it blocking; returns the bytes written."""
+    flags = fcntl.fcntl(fd, fcntl.F_GETFL)
+    fcntl.fcntl(fd, fcntl.F_SETFL, flags | os.O_NONBLOCK)
+    filled = 0
+    for size in (4096, 1):  # the last page may still take a few bytes
+        try:
+            while True:
+                filled += os.write(fd, b"\0" * size)
+        except BlockingIOError:
+            pass
+    fcntl.fcntl(fd, fcntl.F_SETFL, flags)
+    return filled
+
+
 def check_type_ahead_not_echoed(game_dir):
     """Keys typed before the banner shows are answers, and never echoed."""
     master, slave = os.openpty()
@@ -58,15 +73,7 @@ def check_type_ahead_not_echoed(game_dir):
     # A full pipe holds the program in its first write, the banner, which
     # comes after the terminal was set up for the dialogue: a deterministic
     # moment at which to type ahead.
-    flags = fcntl.fcntl(out_w, fcntl.F_GETFL)
-    fcntl.fcntl(out_w, fcntl.F_SETFL, flags | os.O_NONBLOCK)
-    filled = 0
-    try:
-        while True:
-            filled += os.write(out_w, b"\0" * 4096)
-    except BlockingIOError:
-        pass
-    fcntl.fcntl(out_w, fcntl.F_SETFL, flags)
+    filled = fill_pipe(out_w)
     proc = subprocess.Popen(["./vortavia"], cwd=game_dir, stdin=slave, stdout=out_w, stderr=out_w,
                             start_new_session=True)
     os.close(slave)
@@ -152,6 +159,46 @@ def check_console_reader_gone(game_dir, work):
     print("ok: console pipe without a reader: no SIGPIPE, flies on, Escape -> 1")
 
 
+def check_console_that_stops_reading(game_dir, work):
+    """The sound edition prints each speed into a pipe whose reader stays but reads no more."""
+    conf, burst = write_devices(work)
+    with open(burst, "wb") as out:
+        out.write(LOUD * RATE_BYTES * LOUD_S)
+    trace = os.path.join(work, "unread-console.trace")
+    out_r, out_w = os.pipe()
+    env = dict(os.environ, ALSA_CONFIG_PATH=conf, LP_NUM_THREADS="0", VORTAVIA_STATE_TRACE=trace)
+    proc = subprocess.Popen(["./vortavia_sound", "--skip-config", "--device=1"], cwd=game_dir, env=env,
+                            stdin=subprocess.DEVNULL, stdout=out_w, stderr=out_w, start_new_session=True)
+    try:
+        wait_frames(None, trace, 1)
+        fill_pipe(out_w)
+        wait_frames(None, trace, 100)  # each printed a speed the pipe had no room for
+    finally:
+        proc.kill()
+        proc.wait()
+        os.close(out_r)
+        os.close(out_w)
+    print("ok: a console that stops reading holds up no frame")
+
+
+def check_trace_targets(game_dir, work):
+    """A state trace that cannot be opened (a FIFO without a reader) or written (/dev/full)."""
+    fifo = os.path.join(work, "trace.fifo")
+    os.mkfifo(fifo)
+    for trace in (fifo, "/dev/full"):
+        game = Game(["./vortavia", "--skip-config"], cwd=game_dir, env={"VORTAVIA_STATE_TRACE": trace},
+                    use_pty=False)
+        try:
+            game.close_input()
+            game.wait_for("vortavia: %s: cannot be written, no state trace\n" % trace)
+            game.wait_drawn()
+            game.hold_until_picture_changes("Left")
+            game.escape(what="the program with %s as its trace" % trace)
+        finally:
+            game.kill()
+    print("ok: a trace FIFO without a reader and /dev/full as the trace: told, flies on")
+
+
 # ---- the data files ---------------------------------------------------------
 def check_fifos_and_oversized_image(game_dir, work):
     """FIFOs as a texture and a collision file, and a terrain image no GL takes."""
@@ -185,6 +232,8 @@ def main():
         check_type_ahead_not_echoed(game_dir)
         check_closed_descriptors(game_dir, work)
         check_console_reader_gone(game_dir, work)
+        check_console_that_stops_reading(game_dir, work)
+        check_trace_targets(game_dir, work)
         check_fifos_and_oversized_image(game_dir, work)
 
 

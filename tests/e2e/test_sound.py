@@ -216,6 +216,25 @@ def check_blocked_device_is_passed_over(game_dir, conf, burst):
     print("ok: a device whose open blocks is left out of the menu, and chosen it opens nothing")
 
 
+def check_stalled_device_lets_go(game_dir, conf, burst):
+    """The stuck device opens while its FIFO has a writer; silent, the writer then
+    holds the capture thread in ALSA's read, and g or Down must not wait for it."""
+    writer = os.open(os.path.join(os.path.dirname(conf), "nowriter.fifo"), os.O_RDWR)
+    try:
+        for key in ("g", "Down"):
+            game = start(game_dir, conf, burst, b"%d\n" % STUCK_ID)
+            try:
+                game.key(key)
+                game.wait_for("The capture device stopped answering: flying without the sound throttle.\n")
+                game.wait_flying()
+                game.escape(timeout=5)
+            finally:
+                game.kill()
+    finally:
+        os.close(writer)
+    print("ok: g and Down on a capture device that stopped answering: told, flies on, Escape -> 1")
+
+
 def main():
     args = game_args()
     with tempfile.TemporaryDirectory() as work:
@@ -223,7 +242,9 @@ def main():
         check_dialogue_and_burst(args.game_dir, conf, burst)
         check_g_keeps_the_last_capture(args.game_dir, conf, burst)
         check_replies_that_open_nothing(args.game_dir, conf, burst)
-        check_blocked_device_is_passed_over(args.game_dir, *write_devices(work, stuck=True))
+        stuck = write_devices(work, stuck=True)
+        check_blocked_device_is_passed_over(args.game_dir, *stuck)
+        check_stalled_device_lets_go(args.game_dir, *stuck)
 
 
 if __name__ == "__main__":
