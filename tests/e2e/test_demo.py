@@ -25,17 +25,13 @@ TRACE = "VORTAVIA_STATE_TRACE"
 HEADER = ("vortavia-demo 1\nedition vortavia\nsmallTextures 1\nhighEndCard 0\npanoramicSky 0\n"
           "lowEndPanorama 0\ngameMode 0\nfullScreen 0\n")
 NOT_THERE = object()
+# An attempt at a window would fail with another message and status.
+NO_DISPLAY = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
 
 
 def read(path):
     with open(path) as f:
         return f.read()
-
-
-def write_mode(path, mode):
-    with open(path, "w") as f:
-        f.write(HEADER)
-    os.chmod(path, mode)
 
 
 def leftovers(demo):
@@ -69,15 +65,14 @@ def turned_and_level(trace):
     return len(state) == 7 and state[4] != "0x0p+0" and state[6] == "0x0p+0"
 
 
-def start_recording(game_dir, program, args, demo, trace, env=None, before=(), window=True):
+def start_recording(game_dir, program, args, demo, trace, env=None, before=()):
     full_env = {TRACE: trace}
     full_env.update(env or {})
     game = Game(list(before) + ["./" + program, "--skip-config", "--record=" + demo] + args, cwd=game_dir,
                 env=full_env, use_pty=False)
     game.close_input()
     game.wait_for("Loading Complete!!")
-    if window:
-        game.wait_drawn()
+    game.wait_drawn()
     return game
 
 
@@ -164,31 +159,27 @@ def check_exact_replay(game_dir, work):
           "every frame alike" % frames)
 
 
-def hup_then_term(game, trace):
-    game.proc.send_signal(signal.SIGHUP)
-    wait_frames(game, trace, 5)  # ignored, as nohup asked
-    game.proc.send_signal(signal.SIGTERM)
-
-
 def check_ways_out(game_dir, work):
     resource.setrlimit(resource.RLIMIT_CORE, (0, 0))  # SIGQUIT's core is not wanted
-    ways = [("Escape", 1, [], lambda g, t: g.key("Escape")),
-            ("window close", 1, [], lambda g, t: g.send_close()),
-            ("SIGINT", -signal.SIGINT, [], lambda g, t: g.proc.send_signal(signal.SIGINT)),
-            ("SIGTERM", -signal.SIGTERM, [], lambda g, t: g.proc.send_signal(signal.SIGTERM)),
-            ("SIGQUIT", -signal.SIGQUIT, [], lambda g, t: g.proc.send_signal(signal.SIGQUIT)),
-            ("SIGHUP under nohup", -signal.SIGTERM, ["nohup"], hup_then_term)]
-    for name, want, before, way_out in ways:
+    trace = os.path.join(work, "out.trace")
+    ways = [("Escape", 1, lambda g: g.key("Escape")),
+            ("window close", 1, lambda g: g.send_close()),
+            ("SIGINT", -signal.SIGINT, lambda g: g.proc.send_signal(signal.SIGINT)),
+            ("SIGTERM", -signal.SIGTERM, lambda g: g.proc.send_signal(signal.SIGTERM)),
+            ("SIGQUIT", -signal.SIGQUIT, lambda g: g.proc.send_signal(signal.SIGQUIT)),
+            # Ignored under nohup, in flight too: SIGTERM ends the flight.
+            ("SIGHUP under nohup", -signal.SIGTERM, lambda g: g.proc.send_signal(signal.SIGHUP)
+             or wait_frames(g, trace, 5) or g.proc.send_signal(signal.SIGTERM))]
+    for name, want, way_out in ways:
         demo = os.path.join(work, "out-%s.demo" % name.replace(" ", "-"))
-        trace = os.path.join(work, "out.trace")
-        game = start_recording(game_dir, "vortavia", [], demo, trace, before=before)
+        game = start_recording(game_dir, "vortavia", [], demo, trace, before=["nohup"] if "nohup" in name else [])
         try:
             game.hold("Right", lambda: banked(trace), "a bank from Right")
             # Turned and levelled out again: the release has been handled.
             poll(lambda: turned_and_level(trace), 30.0, "level flight after the turn", game)
             if os.path.exists(demo):
                 fail("%s: the demo is there before the flight ended" % name)
-            way_out(game, trace)
+            way_out(game)
             status = game.wait_exit(15)
         finally:
             game.kill()
@@ -204,25 +195,23 @@ def check_ways_out(game_dir, work):
 
 
 def check_stop_with_the_x_server_stopped(game_dir, work):
-    """SIGTERM to a recording game whose frame waits for an X server that no longer answers."""
+    """SIGTERM to a recording game whose frame waits for an X server (its own) that no longer answers."""
     number_r, number_w = os.pipe()
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(number_w), "-nolisten", "tcp", "-noreset"],
-                            pass_fds=(number_w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                            pass_fds=(number_w,), stderr=subprocess.DEVNULL)
     os.close(number_w)
-    display = ":" + os.read(number_r, 64).decode().strip()
-    demo, trace = os.path.join(work, "x-stopped.demo"), os.path.join(work, "x-stopped.trace")
-    game = None
+    display, demo, trace = ":" + os.read(number_r, 64).decode().strip(), work + "/x.demo", work + "/x.trace"
+    game = Game(["./vortavia", "--skip-config", "--record=" + demo], cwd=game_dir,
+                env={TRACE: trace, "DISPLAY": display}, use_pty=False)
     try:
-        game = start_recording(game_dir, "vortavia", [], demo, trace, {"DISPLAY": display}, window=False)
         wait_frames(game, trace, 5)
         xvfb.send_signal(signal.SIGSTOP)
-        seen = []  # frames stop once the server's socket is full
-        poll(lambda: seen.append(len(states(trace))) or seen[-20:].count(seen[-1]) == 20, 60.0, "frames to stop", game)
+        seen = []  # the frames stop once the server's socket is full: none for a second
+        poll(lambda: seen.append(len(states(trace))) or seen[-20:] == seen[-1:] * 20, 60.0, "frames to stop", game)
         game.proc.send_signal(signal.SIGTERM)
         status = game.wait_exit(5)
     finally:
-        if game:
-            game.kill()
+        game.kill()
         xvfb.send_signal(signal.SIGCONT)
         xvfb.kill()
         xvfb.wait()
@@ -281,8 +270,6 @@ def check_bad_files(game_dir, work):
         ("other edition", HEADER.replace("vortavia\n", "vortavia_sound\n").encode() + b"end 1\n", 2,
          "recorded with vortavia_sound, not with vortavia"),
     ]
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)  # an attempt at a window would fail with another message and status
     for name, content, line, said in cases:
         path = os.path.join(work, "bad-" + name.replace(" ", "-") + ".demo")
         if content == "dir":
@@ -290,7 +277,7 @@ def check_bad_files(game_dir, work):
         elif content is not NOT_THERE:
             with open(path, "wb") as f:
                 f.write(content)
-        run = subprocess.run(["./vortavia", "--timedemo=" + path], cwd=game_dir, env=env,
+        run = subprocess.run(["./vortavia", "--timedemo=" + path], cwd=game_dir, env=NO_DISPLAY,
                              stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=30)
         where = "%s:%d: " % (path, line) if line else "%s: " % path
         lines = run.stderr.splitlines()
@@ -300,40 +287,36 @@ def check_bad_files(game_dir, work):
     print("ok: %d kinds of bad demo: one line, status 2, no window" % len(cases))
 
 
+def plain_file(mode):
+    return lambda path: os.close(os.open(path, os.O_CREAT, mode)) or os.chmod(path, mode)
+
+
 def check_record_targets(game_dir, work):
-    """--record at what it may not replace: one line, status 2, no window, the thing untouched."""
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)
-    root = os.geteuid() == 0
-    # Root passes every write check: as root the game runs as nobody, as a player would.
+    """--record at what it may not replace: refused (one line, status 2) and left as it was."""
+    root = os.geteuid() == 0  # root passes every write check: the game then runs as nobody
     runner = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] if root else []
-    folder = os.path.join(work, "targets")
+    folder = os.path.join(work, "sticky")
     os.mkdir(folder)
     os.chmod(work, 0o755)
-    os.chmod(folder, 0o1777)  # sticky, as /tmp
-    made = {"no folder": (os.path.join(folder, "no", "such.demo"), None, "cannot be written"),
-            "device": (os.path.join(folder, "null") if root else "/dev/null",
-                       lambda p: os.mknod(p, 0o666 | stat.S_IFCHR, os.makedev(1, 3)) if root else None,
-                       "is not a plain file"),
-            "FIFO": (os.path.join(folder, "fifo"), os.mkfifo, "is not a plain file"),
-            "symlink": (os.path.join(folder, "link"), lambda p: os.symlink(HEADER, p), "is a symbolic link"),
-            "read-only": (os.path.join(folder, "ro.demo"), lambda p: write_mode(p, 0o444), "is write-protected")}
-    if root:  # another user's file, though anyone may write it
-        made["sticky"] = (os.path.join(folder, "theirs.demo"), lambda p: write_mode(p, 0o666),
-                          "belongs to another user in a sticky folder")
-    for name, (path, make, said) in made.items():
+    os.chmod(folder, 0o1777)
+    targets = [("no/such.demo", None, "cannot be written"), ("fifo", os.mkfifo, "is not a plain file"),
+               ("link", lambda p: os.symlink(HEADER, p), "is a symbolic link"),
+               ("read-only", plain_file(0o444), "is write-protected")]
+    if root:  # a copy of /dev/null, and another user's file that anyone may write
+        targets += [("null", lambda p: os.mknod(p, 0o666 | stat.S_IFCHR, os.makedev(1, 3)), "is not a plain file"),
+                    ("theirs", plain_file(0o666), "belongs to another user in a sticky folder")]
+    for name, make, said in targets:
+        path = os.path.join(folder, name)
         if make:
             make(path)
-        before = os.lstat(path) if os.path.lexists(path) else None
-        run = subprocess.run(runner + ["./vortavia", "--record=" + path], cwd=game_dir, env=env,
+        before = os.path.lexists(path) and os.lstat(path)
+        run = subprocess.run(runner + ["./vortavia", "--record=" + path], cwd=game_dir, env=NO_DISPLAY,
                              stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=30)
-        after = os.lstat(path) if os.path.lexists(path) else None
-        lines = run.stderr.splitlines()
-        if (run.returncode != 2 or run.stdout or len(lines) != 1 or said not in lines[0]
-                or leftovers(path) or (before and (before.st_mode, before.st_mtime_ns) != (after.st_mode, after.st_mtime_ns))):
-            fail("--record at a %s: status %d, out %r, err %r, beside it %s"
-                 % (name, run.returncode, run.stdout, run.stderr, leftovers(path)))
-    print("ok: --record at %s: refused, one line, status 2, left as it was" % ", ".join(made))
+        if (run.returncode != 2 or run.stdout or run.stderr.count("\n") != 1 or said not in run.stderr
+                or leftovers(path) or before != (os.path.lexists(path) and os.lstat(path))):
+            fail("--record at %s: status %d, %r, %r, beside it %s" % (name, run.returncode, run.stdout,
+                                                                       run.stderr, leftovers(path)))
+    print("ok: --record at %s: refused, one line, status 2, left as it was" % ", ".join(t[0] for t in targets))
 
 
 def check_sound_replay(game_dir, work):
