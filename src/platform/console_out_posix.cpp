@@ -52,7 +52,8 @@ static void* conOutThread(void*)
             pthread_cond_wait(&conOut.wake, &conOut.lock);
         if (conOut.size == 0) {
             // Drained: the console takes text again, so the loss can be told.
-            int length = snprintf(note, sizeof note, "\n[%llu bytes of console output dropped: the console was not reading]\n",
+            int length = snprintf(note, sizeof note,
+                                  "\n[%llu bytes of console output dropped: the console was not reading]\n",
                                   conOut.dropped);
             conOut.dropped = 0;
             pthread_mutex_unlock(&conOut.lock);

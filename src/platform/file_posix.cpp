@@ -122,7 +122,8 @@ FileTargetFault fileCheckTarget(const char* name)
         snprintf(folder, sizeof folder, "%.*s", slash == name ? 1 : (int)(slash - name), name);
     struct stat dir;
     const uid_t me = geteuid();
-    if (stat(folder, &dir) == 0 && (dir.st_mode & S_ISVTX) && me != 0 && st.st_uid != me && dir.st_uid != me)
+    if (stat(folder, &dir) == 0 && (dir.st_mode & S_ISVTX) && me != 0 && st.st_uid != me
+        && dir.st_uid != me)
         return kFileTargetNotOwned;
     return kFileTargetOk;
 }
@@ -149,7 +150,8 @@ bool fileReplaceWith(FILE* stream, const char* tempName, const char* name)
 void fileFinishInHandler(int fd, uint64_t keep, const char* tail, size_t size, const char* tempName,
                          const char* name)
 {
-    if (ftruncate(fd, (off_t)keep) == 0 && pwrite(fd, tail, size, (off_t)keep) == (ssize_t)size && fsync(fd) == 0)
+    if (ftruncate(fd, (off_t)keep) == 0 && pwrite(fd, tail, size, (off_t)keep) == (ssize_t)size
+        && fsync(fd) == 0)
         rename(tempName, name);
 }
 
