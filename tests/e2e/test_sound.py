@@ -226,7 +226,7 @@ def check_stalled_device_lets_go(game_dir, conf, burst):
             game.key(key)
             game.wait_for("The capture device stopped answering: flying without the sound throttle.\n")
             game.wait_flying()
-            game.escape(timeout=5)
+            game.escape()
         finally:
             game.kill()
     os.close(writer)
