@@ -209,7 +209,7 @@ def check_stop_with_the_x_server_stopped(game_dir, work):
         seen = []  # the frames stop once the server's socket is full: none for a second
         poll(lambda: seen.append(len(states(trace))) or seen[-20:] == seen[-1:] * 20, 60.0, "frames to stop", game)
         game.proc.send_signal(signal.SIGTERM)
-        status = game.wait_exit(5)
+        status = game.wait_exit(10)
     finally:
         game.kill()
         xvfb.send_signal(signal.SIGCONT)
