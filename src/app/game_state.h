@@ -39,6 +39,7 @@ struct GameState {
     bool  accelerating  = false;
     float brakeLevel    = 15.0f;  // keyboard edition only
     float viewportWidth = 800.0f;
+    bool  paused        = false;  // 'p': frames are drawn, the world stands still
 
     // Rendering resources, created once at set-up. Both tables are addressed by
     // texture number, so entry 0 is unused.

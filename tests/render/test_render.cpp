@@ -277,6 +277,13 @@ TEST_F(Render, HudDrawsTopLeftInPixelsAndRestoresTheMatrices)
     EXPECT_NEAR(raster[0], 30.0f / 2 + 8 * strlen(gs.hudText), 0.01f);
     EXPECT_NEAR(raster[1], 240 - 35.0f / 2, 0.01f);
     EXPECT_NEAR(raster[2], 0.5f, 0.001f);  // the middle of the depth range
+    // Paused: a second line, 16 pixels lower whatever the viewport's size.
+    gs.paused = true;
+    drawHud();
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
+    EXPECT_NEAR(raster[0], 30.0f / 2 + 8 * strlen("PAUSED - press p to fly on"), 0.01f);
+    EXPECT_NEAR(raster[1], 240 - 35.0f / 2 - 16, 0.01f);
+    gs.paused = false;
     glViewport(0, 0, 400, 400);
 
     glTestMatrix(GL_MODELVIEW_MATRIX, modelAfter);
@@ -468,6 +475,17 @@ TEST_F(Render, FrameTestsTheStepAheadBeforeTheJetMoves)
     }
     setHeading(0.0f);  // looking along -Z, at the obstacle 200 ahead
     gs.speed = 1000;
+    gs.turnRate = 0.15f;
+    // Paused, the frame is drawn with nothing tested and nothing moved.
+    gs.paused = true;
+    testing::internal::CaptureStdout();
+    renderFrame();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(gs.speed, 1000);
+    EXPECT_EQ(gs.heading, 0.0f);
+    EXPECT_EQ(gs.camZ, -10500);
+    gs.paused = false;
+    gs.turnRate = 0.0f;
     testing::internal::CaptureStdout();
     renderFrame();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "hit \n");
