@@ -31,7 +31,8 @@ static void startOpenWindow()
     }
 }
 
-void openDisplay()
+// The game mode, a full-screen window or the 400x400 window, as set.
+static void openDisplay()
 {
     if (gs.gameMode) {
         glutGameModeString(kStartGameMode);

@@ -168,18 +168,20 @@ int loadBmpTexture(const char* fileName)
         bmpFlipRows(load.pixels, width, height);
     }
 
-    // Stored rows are padded to 4 bytes; whatever other code left in the
-    // other unpack settings must not apply to them.
+    // Stored rows are padded to 4 bytes and follow each other with nothing
+    // skipped, whatever the caller's unpack state; the caller gets it back.
     bmpClearGlErrors();
-    glPixelStorei(GL_UNPACK_ALIGNMENT, kBmpRowAlignment);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    bool taken = bmpGlTakes(width, height);
-    if (taken) {
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_BGR, GL_UNSIGNED_BYTE, load.pixels);
-        taken = glGetError() == GL_NO_ERROR;
-    }
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, kBmpRowAlignment);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+        bool taken = bmpGlTakes(width, height);
+        if (taken) {
+            glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_BGR, GL_UNSIGNED_BYTE, load.pixels);
+            taken = glGetError() == GL_NO_ERROR;
+        }
+    glPopClientAttrib();
 
     bmpRelease(load);
     return taken ? 1 : 0;

@@ -20,7 +20,7 @@ static void hudCharacters(void* font, const char* text)
         glutBitmapCharacter(font, (int)(signed char)*c);
 }
 
-void drawBitmapString(float x, float y, void* font, const char* text)
+static void drawBitmapString(float x, float y, void* font, const char* text)
 {
     glRasterPos2f(x, y);
     hudCharacters(font, text);
@@ -36,7 +36,8 @@ static void hudSecondLine(void* font, const char* text)
     hudCharacters(font, text);
 }
 
-void pushOverlayProjection()
+// A 640 by 480 overlay system, y downwards, mapped onto the viewport.
+static void pushOverlayProjection()
 {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -45,7 +46,7 @@ void pushOverlayProjection()
     glMatrixMode(GL_MODELVIEW);
 }
 
-void popOverlayProjection()
+static void popOverlayProjection()
 {
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();

@@ -174,10 +174,16 @@ TEST_F(BmpLoader, RowsArePaddedToFourBytes)
         glGetIntegerv(GL_UNPACK_ROW_LENGTH, &unpack[1]);
         glGetIntegerv(GL_UNPACK_SKIP_ROWS, &unpack[2]);
         glGetIntegerv(GL_UNPACK_SKIP_PIXELS, &unpack[3]);
-        EXPECT_EQ(unpack[0], 4);
-        EXPECT_EQ(unpack[1] | unpack[2] | unpack[3], 0);
+        // ... and gets it back.
+        EXPECT_EQ(unpack[0], 8);
+        EXPECT_EQ(unpack[1], 7);
+        EXPECT_EQ(unpack[2], 1);
+        EXPECT_EQ(unpack[3], 2);
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
 }
 
 TEST_F(BmpLoader, ColourTableIsSkipped)
