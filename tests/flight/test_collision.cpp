@@ -10,11 +10,11 @@
 
 #include "app/edition.h"
 #include "app/game_state.h"
-#include "assets/terrain_data.h"
 #include "flight/collision.h"
 #include "flight/controls.h"
 #include "flight/flight_model.h"
 #include "support/gl_window.h"
+#include "worldgen/world.h"  // the heightmap the terrain was generated from
 
 class CollisionFiles : public testing::Test {
 protected:
@@ -234,18 +234,6 @@ TEST_F(CollisionTest, SwitchedOffNeverHits)
 }
 
 // ---- the real field against the real flight ---------------------------------
-// Height of the upper surface under (x, z), on the mesh's own triangles.
-static double groundAt(double x, double z)
-{
-    double gx = (x + 12500.0) / 500.0, gz = (12500.0 - z) / 500.0;
-    int    j = std::min((int)gx, 49), i = std::min((int)gz, 49);
-    double u = gx - j, v = gz - i;
-    auto   h = [](int r, int c) { return (double)terrainVertices[r * 51 + c].y; };
-    if (v >= u)
-        return h(i, j) + (v - u) * (h(i + 1, j) - h(i, j)) + u * (h(i + 1, j + 1) - h(i, j));
-    return h(i, j) + (u - v) * (h(i, j + 1) - h(i, j)) + v * (h(i + 1, j + 1) - h(i, j));
-}
-
 TEST(CollisionField, RandomFlightNeverReachesHighGroundNorLeaves)
 {
     glTestWindow();
@@ -295,7 +283,7 @@ TEST(CollisionField, RandomFlightNeverReachesHighGroundNorLeaves)
         }
         hits += testCollision();
         updateFlight();
-        if (std::abs(gs.camX) > 12500 || std::abs(gs.camZ) > 12500 || groundAt(gs.camX, gs.camZ) > 80.0)
+        if (std::abs(gs.camX) > kWorldHalf || std::abs(gs.camZ) > kWorldHalf || worldSurfaceHeight(gs.camX, gs.camZ) > kWorldEyeHeight)
             badFrame = frame;
     }
     testing::internal::GetCapturedStdout();
