@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
 """run_benchmarks.py -- measures the game from outside and prints one table (Markdown).
 
-Usage: bench/run_benchmarks.py [--build build] [--seconds 10] [--timedemo-only]
+Usage: bench/run_benchmarks.py [--build build] [--seconds 10] [--timedemo-only | --paced-only]
 
 - Frame rate of the real `vortavia` in the 400x400 window and full screen on
   a 1024x768 Xvfb, counted by an LD_PRELOAD probe on glXSwapBuffers, against
   an empty clear-and-swap GLUT loop on the same server in the same run, and
   against the same flight's GL calls recorded with apitrace and replayed by
   glretrace: what that GL work costs in the driver alone.
+- Paced play: the frame rate, the 99th percentile of the interval between
+  frames and the CPU time a second (all threads) in the 400x400 window at
+  --fps=60, --fps=30 and without --fps, by the same probe. `--paced-only`
+  measures these rows alone.
 - Frame rate of timedemo runs (`--timedemo`) of one scripted flight, the
   demos tools/demogen writes at build time, in the 400x400 window and full
   screen: the median and the spread of 5 runs each, as the game itself
@@ -39,7 +43,7 @@ from gamerun import Game  # noqa: E402
 def start_xvfb(width, height):
     read_fd, write_fd = os.pipe()
     server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
-                               "%dx%dx24" % (width, height), "-nolisten", "tcp"],
+                               "%dx%dx24" % (width, height), "-nolisten", "tcp", "-noreset"],
                               pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
     os.close(write_fd)
@@ -108,6 +112,21 @@ def frame_rates(build, game_dir, probe, seconds):
         same = replay_fps(game_dir, answers, seconds)
         rows.append((label, fps(game), fps(base), same, game["peak_rss_kb"]))
     return rows
+
+
+def paced_rates(game_dir, probe, seconds):
+    """(label, report) for a steady turn in the window at each pace."""
+    rows = []
+    for label, args in (("--fps=60", ["--fps=60"]), ("--fps=30", ["--fps=30"]), ("no --fps", [])):
+        rows.append((label, probe_run(["./vortavia"] + args, game_dir, b"x", seconds, probe, keys=("Right",))))
+    return rows
+
+
+def paced_lines(rows):
+    return ["| paced play, 400x400 window, %s | %.1f fps; 99th percentile frame interval %.1f ms; "
+            "CPU %.0f ms a second | - |" % (label, fps(r), r["p99_interval_ms"],
+                                             1000.0 * r["cpu_ms"] / r["span_ms"] if r["span_ms"] > 0 else 0)
+            for label, r in rows]
 
 
 def timedemo_rates(build, game_dir, runs=5):
@@ -219,6 +238,7 @@ def main():
     parser.add_argument("--seconds", type=float, default=10.0)
     parser.add_argument("--callgrind-seconds", type=float, default=20.0)
     parser.add_argument("--timedemo-only", action="store_true", help="measure the timedemo rows alone")
+    parser.add_argument("--paced-only", action="store_true", help="measure the paced play rows alone")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     game_dir = os.path.join(build, "game")
@@ -228,17 +248,19 @@ def main():
     subprocess.run(["cmake", "--build", build, "-j2"], check=True, stdout=subprocess.DEVNULL)
 
     server = start_xvfb(1024, 768)
-    if args.timedemo_only:
+    if args.timedemo_only or args.paced_only:
         try:
-            demos = timedemo_rates(build, game_dir)
+            lines = (timedemo_lines(timedemo_rates(build, game_dir)) if args.timedemo_only
+                     else paced_lines(paced_rates(game_dir, probe, args.seconds)))
         finally:
             server.terminate()
         print("| Measure | Value | Target |")
         print("|---|---|---|")
-        print("\n".join(timedemo_lines(demos)))
+        print("\n".join(lines))
         return
     try:
         rates = frame_rates(build, game_dir, probe, args.seconds)
+        paced = paced_rates(game_dir, probe, args.seconds)
         demos = timedemo_rates(build, game_dir)
         first = start_up(game_dir, probe)
         own, total = own_share(game_dir, args.callgrind_seconds)
@@ -262,6 +284,7 @@ def main():
               % (label, game_fps, base_fps, game_fps / base_fps if base_fps else 0))
         print("| frame rate, %s, against the same GL calls replayed | %.1f fps (replay %.1f fps, ratio %.3f) "
               "| ratio >= 0.9 |" % (label, game_fps, same_fps, game_fps / same_fps if same_fps else 0))
+    print("\n".join(paced_lines(paced)))
     print("\n".join(timedemo_lines(demos)))
     print("| start-up to first frame, console skipped | %.0f ms (median of 5) | <= 150 ms |" % first)
     print("| clone to first question, play command, packages present | %.0f s | <= 45 s |" % clone)

@@ -42,26 +42,27 @@ static void msBmpSeeds(const std::string& dir)
     // Variants of one file (5x3): size left to be computed, a colour table, a
     // negative height, a header cut short.
     std::vector<uint8_t> base = msReadBytes(dir + "/valid2.bmp");
-    if (base.size() < 54)
+    if (base.size() < kBmpHeaderSize)
         return;
+    const int sizeImage = kBmpFileHeaderSize + kBmpInfoAtSizeImage;
     std::vector<uint8_t> computed = base;
-    computed[34] = computed[35] = computed[36] = computed[37] = 0;
+    bmpPut32(&computed[sizeImage], 0);
     msWriteBytes(dir + "/computed-size.bmp", computed);
 
-    std::vector<uint8_t> table(base.begin(), base.begin() + 54);
+    std::vector<uint8_t> table(base.begin(), base.begin() + kBmpHeaderSize);
     table.insert(table.end(), 16, 0xAA);
-    table.insert(table.end(), base.begin() + 54, base.end());
-    table[10] = 54 + 16;
+    table.insert(table.end(), base.begin() + kBmpHeaderSize, base.end());
+    bmpPut32(&table[kBmpAtOffBits], kBmpHeaderSize + 16);
     msWriteBytes(dir + "/colour-table.bmp", table);
 
     std::vector<uint8_t> topDown = base;
-    topDown[22] = 0xFD; topDown[23] = topDown[24] = topDown[25] = 0xFF;  // height -3
+    bmpPut32(&topDown[kBmpFileHeaderSize + kBmpInfoAtHeight], (uint32_t)-3);
     msWriteBytes(dir + "/top-down.bmp", topDown);
 
     // Top-down again, its size left to be computed and the last row's padding
     // byte left out (5 pixels: 15 bytes in a 16-byte row).
     std::vector<uint8_t> topDownShort(topDown.begin(), topDown.end() - 1);
-    topDownShort[34] = topDownShort[35] = topDownShort[36] = topDownShort[37] = 0;
+    bmpPut32(&topDownShort[sizeImage], 0);
     msWriteBytes(dir + "/top-down-short.bmp", topDownShort);
 
     msWriteBytes(dir + "/cut.bmp", std::vector<uint8_t>(base.begin(), base.begin() + 30));

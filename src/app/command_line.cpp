@@ -8,6 +8,7 @@
 
 #include "app/config_console.h"
 #include "app/demo.h"
+#include "app/pacing.h"
 
 // ---- constants -------------------------------------------------------------
 constexpr int kCmdExitUsage = 2;
@@ -72,8 +73,11 @@ static const char* const cmdUsage =
     "  --record=FILE                   write the flight's settings and input to FILE,\n"
     "                                  a demo for --timedemo\n"
     "  --timedemo=FILE                 fly the demo in FILE with its settings, asking\n"
-    "                                  nothing, as fast as frames come; then print\n"
-    "                                  the frame rate and exit\n"
+    "                                  nothing, as fast as frames come (or at the\n"
+    "                                  --fps pace); then print the frame rate, exit\n"
+    "  --fps=N                         draw at most N frames a second (1 to 1000);\n"
+    "                                  the jet flies a step a frame, so this sets\n"
+    "                                  its pace: 60 is the designed one\n"
     "  --help                          show this help and exit\n"
     "  --version                       show the version and exit\n"
     "\n"
@@ -84,6 +88,8 @@ static const char* const cmdUsage =
     "%s"
     "  c, v          grow, shrink the viewport\n"
     "  e, t          texturing on, off\n"
+    "  p             pause, and fly on\n"
+    "  F11           full screen, and back to the window\n"
     "  Escape        quit (closing the window does the same)\n";
 
 // ---- functions -------------------------------------------------------------
@@ -139,6 +145,22 @@ static bool cmdDevice(const Edition& ed, const char* arg)
     return true;
 }
 
+// A frame rate: decimal digits only, within what the pacing can keep.
+static bool cmdFps(const Edition& ed, const char* arg)
+{
+    const char* value = cmdValue(arg, "--fps");
+    if (!value)
+        return false;
+    long n = 0;
+    const char* at = value;
+    for (; *at >= '0' && *at <= '9' && n <= kPaceMaxFps; at++)
+        n = n * 10 + (*at - '0');
+    if (at == value || *at != '\0' || n < kPaceMinFps || n > kPaceMaxFps)
+        cmdFail(ed, "--fps", value, "a whole number of frames a second from 1 to 1000");
+    paceOptions.fps = (int)n;
+    return true;
+}
+
 static bool cmdFileOption(const Edition& ed, const char* arg)
 {
     for (const CmdFileOption& opt : cmdFiles) {
@@ -172,7 +194,8 @@ void cmdParse(int& argc, char** argv, const Edition& ed)
         }
         if (strcmp(arg, "--skip-config") == 0)
             cfgAnswers.skipConfig = true;
-        else if (!cmdMenuOption(ed, arg) && !cmdDevice(ed, arg) && !cmdFileOption(ed, arg))
+        else if (!cmdMenuOption(ed, arg) && !cmdDevice(ed, arg) && !cmdFps(ed, arg) &&
+                 !cmdFileOption(ed, arg))
             cmdFail(ed, "unknown option", arg, nullptr);
     }
     // A timedemo takes no input from the player, so it has none to record.

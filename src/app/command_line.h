@@ -6,7 +6,8 @@
 // ---- functions -------------------------------------------------------------
 // Takes the options of `ed` out of argv (GLUT's own, which begin with one
 // dash, stay for glutInit) and records their answers for the dialogue
-// and the demo files (demoOptions).
+// the demo files (demoOptions) and
+// the pacing (paceOptions).
 // --help and --version print and end the process with status 0; an
 // unknown option or a bad value prints one line and a hint on standard
 // error and ends it with status 2. Nothing else is printed here.

@@ -25,7 +25,7 @@ constexpr const char* kDemoTraceVariable = "VORTAVIA_STATE_TRACE";
 // ---- data ------------------------------------------------------------------
 DemoOptions demoOptions;
 
-static const Edition* demoEdition = &kKeyboardEdition;
+static const Edition* demoEdition = nullptr;
 // The flight model steps once a frame and has no clock, so the number of
 // frames drawn so far is the whole of the time an event needs.
 static int   demoFrames = 0;

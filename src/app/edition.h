@@ -19,6 +19,7 @@ struct Edition {
 };
 
 extern const Edition  kKeyboardEdition;
+// The running edition: nullptr until the entry point selects one.
 extern const Edition* edition;
 
 // Makes `ed` the running edition and resets the game state to its start values.

@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <GL/gl.h>
 
+#include "assets/world_constants.h"
 #include "platform/wavein.h"
 
 // ---- constants -------------------------------------------------------------
 constexpr int kTextureCount     = 9;     // texture numbers 1..9
-constexpr int kCollisionPoints  = 5000;
+constexpr int kCollisionPoints  = kWorldCollisionPoints;
 constexpr int kHudTextSize      = 64;    // "FPS:" + any double with 2 decimals + " Speed: " + any int
 constexpr int kSampleBufferSize = 512;
 
@@ -24,9 +25,9 @@ struct GameState {
     bool collisionEnabled = true;
 
     // Flight and camera. The camera is the jet.
-    int   camX          = 0;
-    int   camY          = 80;
-    int   camZ          = -10500;
+    int   camX          = kWorldStartX;
+    int   camY          = kWorldEyeHeight;
+    int   camZ          = kWorldStartZ;
     float heading       = 0.0f;
     float dirX          = 0.0f;
     float dirY          = 0.0f;
@@ -39,6 +40,7 @@ struct GameState {
     bool  accelerating  = false;
     float brakeLevel    = 15.0f;  // keyboard edition only
     float viewportWidth = 800.0f;
+    bool  paused        = false;  // 'p': frames are drawn, the world stands still
 
     // Rendering resources, created once at set-up. Both tables are addressed by
     // texture number, so entry 0 is unused.

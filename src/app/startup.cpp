@@ -8,6 +8,7 @@
 #include "app/config_console.h"
 #include "app/demo.h"
 #include "app/game_state.h"
+#include "app/pacing.h"
 #include "assets/terrain.h"
 #include "assets/texture_table.h"
 #include "flight/collision.h"
@@ -31,7 +32,8 @@ static void startOpenWindow()
     }
 }
 
-void openDisplay()
+// The game mode, a full-screen window or the 400x400 window, as set.
+static void openDisplay()
 {
     if (gs.gameMode) {
         glutGameModeString(kStartGameMode);
@@ -139,7 +141,8 @@ void appRun(int argc, char** argv, const Edition& ed)
     // frames a window's exposure draws are not the same on every run.
     glutDisplayFunc(demoPlaying() ? demoPlayFrame : renderFrame);
     initScene();
-    glutIdleFunc(demoPlaying() ? demoPlayFrame : edition->idle);
+    // --fps paces the idle frames only: a frame the window asks for comes at once.
+    glutIdleFunc(paceIdle(demoPlaying() ? demoPlayFrame : edition->idle));
     glutIgnoreKeyRepeat(1);
     glutKeyboardFunc(demoOnKey);
     glutSpecialUpFunc(demoOnSpecialKeyUp);

@@ -4,7 +4,6 @@
 #include "app/edition.h"
 
 // ---- constants -------------------------------------------------------------
-constexpr unsigned kStartDisplayMode  = 18;  // GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH
 constexpr const char* kStartGameMode  = "640x480:16";
 constexpr const char* kStartTitle     = "VORTAVIA 3D";
 constexpr int    kStartWindowSize     = 400;
@@ -15,9 +14,6 @@ constexpr double kStartFarPlane       = 200000.0;
 // ---- functions -------------------------------------------------------------
 // Runs the whole program for `ed`; never returns.
 [[noreturn]] void appRun(int argc, char** argv, const Edition& ed);
-
-// Opens the game mode, a full-screen window or the 400x400 window, as set.
-void openDisplay();
 
 void initScene();
 void onReshape(int width, int height);

@@ -5,19 +5,11 @@
 #include <cstdlib>
 #include <GL/gl.h>
 
+#include "assets/bmp_format.h"
 #include "platform/file.h"
 
 // ---- constants -------------------------------------------------------------
-constexpr int      kBmpFileHeaderSize = 14;
-constexpr uint16_t kBmpMagic          = 0x4D42;  // "BM"
-constexpr int      kBmpOffWidth       = 4;       // offsets inside the info block
-constexpr int      kBmpOffHeight      = 8;
-constexpr int      kBmpOffBitCount    = 14;
-constexpr int      kBmpOffCompression = 16;
-constexpr int      kBmpOffSizeImage   = 20;
-constexpr int      kBmpMinInfoSize    = 24;      // through biSizeImage
-constexpr int      kBmpBitsPerPixel   = 24;
-constexpr int      kBmpRowAlignment   = 4;       // every stored row is padded to this
+constexpr int kBmpMinInfoSize = kBmpInfoAtSizeImage + 4;
 
 // ---- types -----------------------------------------------------------------
 // Owns what one load acquires; bmpRelease closes and frees on every way out.
@@ -46,12 +38,6 @@ static uint16_t bmpU16(const uint8_t* p)
     return (uint16_t)(p[0] | p[1] << 8);
 }
 
-// Bytes from one stored row to the next: width x 3, padded to 4.
-static uint64_t bmpStride(int32_t width)
-{
-    return ((uint64_t)width * 3 + kBmpRowAlignment - 1) / kBmpRowAlignment * kBmpRowAlignment;
-}
-
 // The pixel bytes a 24-bit image needs (the last row's padding may be left
 // out), or 0 when the dimensions are not usable.
 static uint64_t bmpNeededBytes(int32_t width, int32_t height)
@@ -59,7 +45,7 @@ static uint64_t bmpNeededBytes(int32_t width, int32_t height)
     if (width <= 0 || height == 0 || height == INT32_MIN)
         return 0;
     const uint64_t rows = (uint64_t)(height < 0 ? -(int64_t)height : height);
-    return bmpStride(width) * (rows - 1) + (uint64_t)width * 3;
+    return bmpRowStride(width) * (rows - 1) + (uint64_t)width * 3;
 }
 
 // Reads the file into `load` and says whether its pixels can be uploaded.
@@ -71,12 +57,12 @@ static bool bmpRead(BmpLoad& load, const char* fileName, int32_t& width, int32_t
     const uint64_t fileSize = fileDataSize(load.fd);
 
     uint8_t header[kBmpFileHeaderSize];
-    if (!fileReadAll(load.fd, header, sizeof header) || bmpU16(header) != kBmpMagic)
+    if (!fileReadAll(load.fd, header, sizeof header) || bmpU16(header + kBmpAtMagic) != kBmpMagic)
         return false;
 
     // Every size below is checked against the file before it is allocated,
     // so a bogus header cannot ask for more memory than the file holds.
-    const uint32_t offBits = bmpU32(header + 10);
+    const uint32_t offBits = bmpU32(header + kBmpAtOffBits);
     if (offBits < kBmpFileHeaderSize + kBmpMinInfoSize || offBits > fileSize)
         return false;
     const uint32_t infoSize = offBits - kBmpFileHeaderSize;
@@ -84,11 +70,11 @@ static bool bmpRead(BmpLoad& load, const char* fileName, int32_t& width, int32_t
     if (!load.info || !fileReadAll(load.fd, load.info, infoSize))
         return false;
 
-    width  = (int32_t)bmpU32(load.info + kBmpOffWidth);
-    height = (int32_t)bmpU32(load.info + kBmpOffHeight);
-    const uint16_t bitCount    = bmpU16(load.info + kBmpOffBitCount);
-    const uint32_t compression = bmpU32(load.info + kBmpOffCompression);
-    uint64_t       imageSize   = bmpU32(load.info + kBmpOffSizeImage);
+    width  = (int32_t)bmpU32(load.info + kBmpInfoAtWidth);
+    height = (int32_t)bmpU32(load.info + kBmpInfoAtHeight);
+    const uint16_t bitCount    = bmpU16(load.info + kBmpInfoAtBitCount);
+    const uint32_t compression = bmpU32(load.info + kBmpInfoAtCompression);
+    uint64_t       imageSize   = bmpU32(load.info + kBmpInfoAtSizeImage);
 
     // Only uncompressed 24-bit pixels can be handed over as stored.
     if (bitCount != kBmpBitsPerPixel || compression != 0)
@@ -99,7 +85,7 @@ static bool bmpRead(BmpLoad& load, const char* fileName, int32_t& width, int32_t
     const uint64_t inFile = fileSize - offBits;
     if (imageSize == 0) {
         // Padded rows; a writer that left out the last row's padding still counts.
-        imageSize = bmpStride(width) * (uint64_t)(height < 0 ? -(int64_t)height : height);
+        imageSize = bmpRowStride(width) * (uint64_t)(height < 0 ? -(int64_t)height : height);
         if (imageSize > inFile)
             imageSize = needed;
     }
@@ -115,7 +101,7 @@ static bool bmpRead(BmpLoad& load, const char* fileName, int32_t& width, int32_t
 // row move: the last row may have been stored without its padding.
 static void bmpFlipRows(uint8_t* pixels, int32_t width, int32_t rows)
 {
-    const size_t stride = (size_t)bmpStride(width);
+    const size_t stride = (size_t)bmpRowStride(width);
     const size_t used   = (size_t)width * 3;
     uint8_t*     top    = pixels;
     uint8_t*     bottom = pixels + stride * (size_t)(rows - 1);
@@ -168,18 +154,20 @@ int loadBmpTexture(const char* fileName)
         bmpFlipRows(load.pixels, width, height);
     }
 
-    // Stored rows are padded to 4 bytes; whatever other code left in the
-    // other unpack settings must not apply to them.
+    // Stored rows are padded to 4 bytes and follow each other with nothing
+    // skipped, whatever the caller's unpack state; the caller gets it back.
     bmpClearGlErrors();
-    glPixelStorei(GL_UNPACK_ALIGNMENT, kBmpRowAlignment);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    bool taken = bmpGlTakes(width, height);
-    if (taken) {
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_BGR, GL_UNSIGNED_BYTE, load.pixels);
-        taken = glGetError() == GL_NO_ERROR;
-    }
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, kBmpRowAlignment);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+        bool taken = bmpGlTakes(width, height);
+        if (taken) {
+            glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_BGR, GL_UNSIGNED_BYTE, load.pixels);
+            taken = glGetError() == GL_NO_ERROR;
+        }
+    glPopClientAttrib();
 
     bmpRelease(load);
     return taken ? 1 : 0;

@@ -3,14 +3,15 @@
 
 #include <cstdint>
 
+#include "world_constants.h"
+
 // ---- constants -------------------------------------------------------------
-constexpr int kTerrainVertexCount        = 5202;   // two 51x51 grids: upper surface, under-side
+constexpr int kTerrainVertexCount        = 2 * kWorldGrid * kWorldGrid;  // upper surface, under-side
 constexpr int kTerrainNormalCount        = 3770;
 constexpr int kTerrainTexCoordCount      = 2652;
 constexpr int kTerrainFaceCount          = 10400;  // 5000 upper, 5000 under, 400 walls
 constexpr int kTerrainMaterialCount      = 1;
 constexpr int kTerrainMaterialGroupCount = 1;
-constexpr int kTerrainGrid               = 51;
 
 // ---- types -----------------------------------------------------------------
 struct TerrainVertex {

@@ -42,11 +42,13 @@ static const unsigned char texPlaceholder[3] = {128, 128, 128};
 // missing gets one texel instead.
 static void texGivePlaceholder()
 {
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, texPlaceholder);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, texPlaceholder);
+    glPopClientAttrib();
 }
 
-void generateTexture(const char* fileName, int number, bool linearFiltering)
+static void generateTexture(const char* fileName, int number, bool linearFiltering)
 {
     glBindTexture(GL_TEXTURE_2D, gs.textureIds[number]);
     printf("Generating Texture %d...\nFile name: %s\n", number, fileName);

@@ -13,10 +13,7 @@ constexpr int kTexJet      = 8;
 constexpr int kTexJetMask  = 9;
 
 // ---- functions -------------------------------------------------------------
-// Binds texture `number`, sets its filtering, loads `fileName` into it and
-// reports on the console; a file that cannot be loaded is reported, waits
-// for a console key and leaves a one-texel placeholder image.
-void generateTexture(const char* fileName, int number, bool linearFiltering);
-
-// Generates and prioritises the nine names, then loads what the settings need.
+// Generates and prioritises the nine names, then loads what the settings
+// need, each reported on the console; a file that cannot be loaded is
+// reported, waits for a console key and leaves a one-texel placeholder.
 void loadTextureTable();

@@ -7,11 +7,12 @@
 #include <cstdio>
 
 #include "app/game_state.h"
+#include "assets/world_constants.h"
 #include "flight/flight_model.h"
 #include "platform/file.h"
 
 // ---- constants -------------------------------------------------------------
-constexpr int kCollisionHalfWidth = 200;
+constexpr int kCollisionHalfWidth = kWorldObstacleHalf;
 
 // ---- data ------------------------------------------------------------------
 // A field whose files could not be read holds no obstacle at all, rather

@@ -1,4 +1,4 @@
-// controls.cpp -- arrow keys, Escape and the viewport and texturing keys.
+// controls.cpp -- arrow keys, Escape, pause, full screen and the viewport and texturing keys.
 #include "flight/controls.h"
 
 #include <cstdio>
@@ -9,6 +9,13 @@
 #include "app/game_state.h"
 
 // ---- special keys ----------------------------------------------------------
+// Game mode has a screen of its own, with no window to go back to.
+static void ctlToggleFullScreen()
+{
+    if (!glutGameModeGet(GLUT_GAME_MODE_ACTIVE))
+        glutFullScreenToggle();
+}
+
 void onSpecialKey(int key, int, int)
 {
     switch (key) {
@@ -26,6 +33,9 @@ void onSpecialKey(int key, int, int)
         break;
     case GLUT_KEY_DOWN:
         edition->downPress();
+        break;
+    case GLUT_KEY_F11:
+        ctlToggleFullScreen();
         break;
     default:
         break;
@@ -124,6 +134,9 @@ void onKey(unsigned char key, int, int)
         break;
     case 't':
         glDisable(GL_TEXTURE_2D);
+        break;
+    case 'p':
+        gs.paused = !gs.paused;
         break;
     case 'g':
         if (edition->keyG)

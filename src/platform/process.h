@@ -26,6 +26,9 @@ bool procSignalIgnored(int sig);
 
 // Seconds on a clock that only goes forward, from an arbitrary start.
 double procSeconds();
+// Sleeps until procSeconds() reaches `seconds`; returns at once when it
+// already has, and early when a signal comes, so a stop is seen in time.
+void procSleepUntil(double seconds);
 
 // The environment variable `name`, or nullptr when unset or empty.
 const char* procEnvironment(const char* name);

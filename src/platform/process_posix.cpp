@@ -103,6 +103,20 @@ double procSeconds()
     return (double)now.tv_sec + now.tv_nsec / 1e9;
 }
 
+void procSleepUntil(double seconds)
+{
+    if (seconds <= procSeconds())
+        return;
+    struct timespec due;
+    due.tv_sec  = (time_t)seconds;
+    due.tv_nsec = (long)((seconds - (double)due.tv_sec) * 1e9);
+    if (due.tv_nsec >= 1000000000L)
+        due.tv_nsec = 999999999L;
+    // Absolute on the same clock as procSeconds: no drift from the time
+    // spent getting here.
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
+}
+
 const char* procEnvironment(const char* name)
 {
     const char* value = getenv(name);

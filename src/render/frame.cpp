@@ -39,8 +39,11 @@ void renderFrame()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     // A hit turns the speed round before this frame's flight update uses it.
-    testCollision();
-    updateFlight();
+    // Paused, the world stands still but is drawn all the same.
+    if (!gs.paused) {
+        testCollision();
+        updateFlight();
+    }
 
     if (gs.panoramicSky)
         frameSkyCube();

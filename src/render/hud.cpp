@@ -1,4 +1,4 @@
-// hud.cpp -- measures the frame rate about once a second and draws the HUD line every frame.
+// hud.cpp -- measures the frame rate about once a second and draws the HUD line (and the pause line) every frame.
 #include "render/hud.h"
 
 #include <cstdio>
@@ -10,16 +10,34 @@
 constexpr int   kHudUpdateMs = 1000;  // a longer gap than this starts a new window
 constexpr float kHudX        = 30.0f;
 constexpr float kHudY        = 35.0f;
+constexpr float kHudLineStep = 16.0f;  // pixels from one line's baseline to the next
+constexpr const char* kHudPausedText = "PAUSED - press p to fly on";
 
 // ---- functions -------------------------------------------------------------
-void drawBitmapString(float x, float y, void* font, const char* text)
+static void hudCharacters(void* font, const char* text)
 {
-    glRasterPos2f(x, y);
     for (const char* c = text; *c; c++)
         glutBitmapCharacter(font, (int)(signed char)*c);
 }
 
-void pushOverlayProjection()
+static void drawBitmapString(float x, float y, void* font, const char* text)
+{
+    glRasterPos2f(x, y);
+    hudCharacters(font, text);
+}
+
+// The line under the HUD line. Its characters keep their pixel size in any
+// window, so the step down is in pixels too: an empty bitmap moves the
+// raster position by exactly that.
+static void hudSecondLine(void* font, const char* text)
+{
+    glRasterPos2f(kHudX, kHudY);
+    glBitmap(0, 0, 0.0f, 0.0f, 0.0f, -kHudLineStep, nullptr);
+    hudCharacters(font, text);
+}
+
+// A 640 by 480 overlay system, y downwards, mapped onto the viewport.
+static void pushOverlayProjection()
 {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -28,7 +46,7 @@ void pushOverlayProjection()
     glMatrixMode(GL_MODELVIEW);
 }
 
-void popOverlayProjection()
+static void popOverlayProjection()
 {
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
@@ -54,6 +72,8 @@ void drawHud()
         glPushMatrix();
             glLoadIdentity();
             drawBitmapString(kHudX, kHudY, gs.hudFont, gs.hudText);
+            if (gs.paused)
+                hudSecondLine(gs.hudFont, kHudPausedText);
         glPopMatrix();
     popOverlayProjection();
 }

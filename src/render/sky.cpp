@@ -19,17 +19,14 @@ void buildSkybox()
     gs.skyboxList = glGenLists(1);
     glNewList(gs.skyboxList, GL_COMPILE);
         // Each face is its own primitive so the texture can change between them.
-        for (int f = 0; f < kSkyCubeFaces; f++) {
-            const SkyFace& face = skyCubeFaces[f];
-            if (f > 0)
-                glEnd();
+        for (const SkyFace& face : skyCubeFaces) {
             glBindTexture(GL_TEXTURE_2D, gs.textureIds[face.textureNumber]);
             glBegin(GL_QUADS);
-            glNormal3f(face.normal[0], face.normal[1], face.normal[2]);
-            for (const SkyCorner& c : face.corners)
-                skyCorner(c);
+                glNormal3f(face.normal[0], face.normal[1], face.normal[2]);
+                for (const SkyCorner& c : face.corners)
+                    skyCorner(c);
+            glEnd();
         }
-        glEnd();
     glEndList();
     printf("done!");
 }

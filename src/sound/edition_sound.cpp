@@ -27,20 +27,22 @@ static void sndKeyG()
 
 // ---- edition ---------------------------------------------------------------
 const Edition kSoundEdition = {
-    "vortavia_sound",
-    0.2f,              // start turn rate: the view turns from the first frame
-    50,                // decay step
-    50,                // decay threshold
-    sndDownPress,
-    sndDownRelease,
-    sndKeyG,
-    captureCycle,      // idle: poll the capture buffer, then one frame
-    chooseWaveDevice,  // the device menu ends the console dialogue
-    "  --device=N                      answer the capture device question with N\n"
-    "                                  (the list is still printed)\n",
-    "                (the view turns by itself until the first release)\n"
-    "  Up            throttle; the captured sound level sets the speed too\n"
-    "  Down          capture while held; its release closes the device for good\n"
-    "  g             capture once, then close the device\n",
-    true,              // demos hold the sample of every capture cycle
+    .name           = "vortavia_sound",
+    .startTurnRate  = 0.2f,  // the view turns from the first frame
+    .decayStep      = 50,
+    .decayThreshold = 50,
+    .downPress      = sndDownPress,
+    .downRelease    = sndDownRelease,
+    .keyG           = sndKeyG,
+    .idle           = captureCycle,           // poll the capture buffer, then one frame
+    .consoleTail    = chooseWaveDevice,       // the device menu ends the dialogue
+    .deviceOptionHelp =
+        "  --device=N                      answer the capture device question with N\n"
+        "                                  (the list is still printed)\n",
+    .keyHelp =
+        "                (the view turns by itself until the first release)\n"
+        "  Up            throttle; the captured sound level sets the speed too\n"
+        "  Down          capture while held; its release closes the device for good\n"
+        "  g             capture once, then close the device\n",
+    .capturesSound = true,  // demos hold the sample of every capture cycle
 };

@@ -8,12 +8,14 @@
 #include "app/config_console.h"
 #include "app/demo.h"
 #include "app/edition.h"
+#include "app/pacing.h"
 #include "sound/edition_sound.h"
 
 struct Parsed {
     std::vector<std::string> left;  // what GLUT gets
     ConsoleAnswers           answers;
     std::string              record, play;  // "-": none
+    int                      fps;
 };
 
 static Parsed parse(const Edition& ed, std::vector<std::string> args)
@@ -28,12 +30,13 @@ static Parsed parse(const Edition& ed, std::vector<std::string> args)
     cmdParse(argc, argv.data(), ed);
     // The demo options point into argv, which goes with this call.
     Parsed p = {{}, cfgAnswers, demoOptions.recordFile ? demoOptions.recordFile : "-",
-                demoOptions.playFile ? demoOptions.playFile : "-"};
+                demoOptions.playFile ? demoOptions.playFile : "-", paceOptions.fps};
     for (int i = 1; i < argc; i++)
         p.left.push_back(argv[i]);
     EXPECT_EQ(argv[argc], nullptr);
     cfgAnswers  = {};
     demoOptions = {};
+    paceOptions = {};
     return p;
 }
 
@@ -86,6 +89,12 @@ TEST(CommandLine, BadOptionsEndWithStatusTwoAndAHint)
         {&kKeyboardEdition, "--record=", "--record takes a file name, not ''"},
         {&kSoundEdition, "--timedemo", "--timedemo takes a file name, not ''"},
         {&kKeyboardEdition, "--records=a", "unknown option '--records=a'"},
+        {&kKeyboardEdition, "--fps=0", "--fps takes a whole number of frames a second from 1 to 1000, not '0'"},
+        {&kKeyboardEdition, "--fps=1001", "not '1001'"},
+        {&kSoundEdition, "--fps=99999999999999999999", "not '99999999999999999999'"},
+        {&kKeyboardEdition, "--fps=60.5", "not '60.5'"},
+        {&kKeyboardEdition, "--fps=-60", "not '-60'"},
+        {&kKeyboardEdition, "--fps", "not ''"},
     };
     for (const auto& c : cases)
         EXPECT_EXIT(parse(*c.ed, {c.arg}), testing::ExitedWithCode(2), testing::HasSubstr(c.said)) << c.arg;
@@ -93,23 +102,27 @@ TEST(CommandLine, BadOptionsEndWithStatusTwoAndAHint)
                 testing::HasSubstr("vortavia: --record cannot be given with '--timedemo'\n"));
 }
 
-TEST(CommandLine, DemoOptionsNameTheirFilesAndAnswerNothing)
+TEST(CommandLine, DemoAndPaceOptionsAnswerNothing)
 {
     const struct {
         std::vector<std::string> args;
         const char*              record;
         const char*              play;
+        int                      fps;
     } cases[] = {
-        {{"--record=flight.demo"}, "flight.demo", "-"},
-        {{"--timedemo=/tmp/a=b", "-geometry", "300x300"}, "-", "/tmp/a=b"},
-        {{"--record=a", "--record=b"}, "b", "-"},  // the last one holds
-        {{"--sky=cube"}, "-", "-"},
+        {{"--record=flight.demo"}, "flight.demo", "-", 0},
+        {{"--timedemo=/tmp/a=b", "-geometry", "300x300"}, "-", "/tmp/a=b", 0},
+        {{"--record=a", "--record=b"}, "b", "-", 0},  // the last one holds
+        {{"--sky=cube", "--fps=1"}, "-", "-", 1},
+        {{"--timedemo=a", "--fps=1000"}, "-", "a", 1000},  // watching a flight at a pace
+        {{"--fps=30", "--fps=060"}, "-", "-", 60},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         Parsed p = parse(kSoundEdition, c.args);
         EXPECT_EQ(p.record, c.record);
         EXPECT_EQ(p.play, c.play);
+        EXPECT_EQ(p.fps, c.fps);
         EXPECT_FALSE(p.answers.skipConfig || p.answers.skipTail || p.answers.deviceSet);
     }
     EXPECT_EQ(parse(kKeyboardEdition, {"--timedemo=x", "-geometry", "300x300"}).left,

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "assets/bmp_format.h"
 #include "assets/bmp_loader.h"
 #include "support/gl_window.h"
 
@@ -21,26 +22,19 @@ struct BmpShape {
     uint32_t sizeImage   = 0;   // 0: left to be computed
     int      tableBytes  = 0;   // colour table between the header and the pixels
     int      pixelBytes  = -1;  // -1: |height| rows, each padded to 4 bytes
-    uint16_t magic       = 0x4D42;
-    int      infoSize    = 40;
+    uint16_t magic       = kBmpMagic;
+    int      infoSize    = kBmpInfoSize;
     int      trailing    = 0;   // bytes after the pixels
 };
 
-static void put16(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    b[at] = v & 0xff;
-    b[at + 1] = (v >> 8) & 0xff;
-}
-
 static void put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
 {
-    put16(b, at, v & 0xffff);
-    put16(b, at + 2, v >> 16);
+    bmpPut32(&b[at], v);
 }
 
 static int stride(int width)
 {
-    return (int)(((int64_t)width * 3 + 3) / 4 * 4);
+    return (int)bmpRowStride(width);
 }
 
 // Byte n of the image, rows laid end to end, holds n: every byte's place can
@@ -49,20 +43,20 @@ static std::vector<uint8_t> makeBmp(const BmpShape& s)
 {
     const int32_t rows   = s.height < 0 ? -s.height : s.height;
     const int     pixels = s.pixelBytes >= 0 ? s.pixelBytes : stride(s.width) * rows;
-    const int     off    = 14 + s.infoSize + s.tableBytes;
+    const int     off    = kBmpFileHeaderSize + s.infoSize + s.tableBytes;
     std::vector<uint8_t> b((size_t)off + pixels + s.trailing, 0xEE);
-    put16(b, 0, s.magic);
-    put32(b, 2, (uint32_t)b.size());
-    put32(b, 6, 0);
-    put32(b, 10, (uint32_t)off);
-    if (s.infoSize >= 24) {
-        put32(b, 14, 40);
-        put32(b, 18, (uint32_t)s.width);
-        put32(b, 22, (uint32_t)s.height);
-        put16(b, 26, 1);
-        put16(b, 28, s.bits);
-        put32(b, 30, s.compression);
-        put32(b, 34, s.sizeImage);
+    // The tools' own header, then whatever this shape changes in it; a
+    // short info block is left out.
+    uint8_t h[kBmpHeaderSize];
+    bmpFormatHeader(h, s.width, s.height, s.sizeImage);
+    const bool info = s.infoSize >= kBmpInfoAtSizeImage + 4;
+    std::copy(h, h + (info ? std::min<int>(kBmpHeaderSize, off) : kBmpFileHeaderSize), b.begin());
+    bmpPut16(&b[kBmpAtMagic], s.magic);
+    bmpPut32(&b[kBmpAtFileSize], (uint32_t)b.size());
+    bmpPut32(&b[kBmpAtOffBits], (uint32_t)off);
+    if (info) {
+        bmpPut16(&b[kBmpFileHeaderSize + kBmpInfoAtBitCount], s.bits);
+        bmpPut32(&b[kBmpFileHeaderSize + kBmpInfoAtCompression], s.compression);
     }
     // Giant dimensions come with a few pixel bytes only: lay those out as one row.
     const int64_t row  = s.width > 0 && pixels > 0 ? std::min<int64_t>((int64_t)s.width * 3, pixels) : 1;
@@ -174,10 +168,16 @@ TEST_F(BmpLoader, RowsArePaddedToFourBytes)
         glGetIntegerv(GL_UNPACK_ROW_LENGTH, &unpack[1]);
         glGetIntegerv(GL_UNPACK_SKIP_ROWS, &unpack[2]);
         glGetIntegerv(GL_UNPACK_SKIP_PIXELS, &unpack[3]);
-        EXPECT_EQ(unpack[0], 4);
-        EXPECT_EQ(unpack[1] | unpack[2] | unpack[3], 0);
+        // ... and gets it back.
+        EXPECT_EQ(unpack[0], 8);
+        EXPECT_EQ(unpack[1], 7);
+        EXPECT_EQ(unpack[2], 1);
+        EXPECT_EQ(unpack[3], 2);
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
 }
 
 TEST_F(BmpLoader, ColourTableIsSkipped)
@@ -239,10 +239,10 @@ TEST_F(BmpLoader, MalformedHeadersAreRejected)
     }
 
     std::vector<uint8_t> offBelowHeader = makeBmp(BmpShape{});
-    put32(offBelowHeader, 10, 10);
+    put32(offBelowHeader, kBmpAtOffBits, 10);
     EXPECT_EQ(load(offBelowHeader), 0);
     std::vector<uint8_t> offPastEnd = makeBmp(BmpShape{});
-    put32(offPastEnd, 10, 0xfffffff0);
+    put32(offPastEnd, kBmpAtOffBits, 0xfffffff0);
     EXPECT_EQ(load(offPastEnd), 0);
 }
 

@@ -1,7 +1,7 @@
 """test_demo.py -- --record and --timedemo for real.
 
-A recorded flight (turns, throttle, brake, a wall hit, the viewport keys) is
-flown again twice; the jet's state after every frame (VORTAVIA_STATE_TRACE)
+A recorded flight (turns, throttle, brake, a wall hit, the viewport keys, a
+pause with keys held, full screen and back) is flown again twice, once paced; the jet's state after every frame (VORTAVIA_STATE_TRACE)
 must be the same in all three. Then: every way out leaves a complete demo
 and nothing else beside it, a timedemo ignores typed keys but Escape, and
 bad files are refused before any window opens. With --sound, the same
@@ -65,6 +65,35 @@ def turned_and_level(trace):
     return len(state) == 7 and state[4] != "0x0p+0" and state[6] == "0x0p+0"
 
 
+def still(trace, count):
+    """Whether the last `count` traced frames hold one state: nothing moved."""
+    traced = states(trace)[-count:]
+    return len(traced) == count and all(s[1:] == traced[0][1:] for s in traced)
+
+
+def screen_size():
+    shown = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True, check=True)
+    return tuple(int(n) for n in shown.stdout.split())
+
+
+def check_pause_and_full_screen(game, rec):
+    """p stops the world with keys held, p again flies on; F11 fills the
+    screen and F11 again gives the window back."""
+    game.key_down("Up")
+    game.key_down("Left")
+    wait_frames(game, rec, 2)
+    game.key("p")
+    poll(lambda: still(rec, 30), 30.0, "30 still frames with p, Left and Up held", game)
+    frozen = states(rec)[-1][1:]
+    game.key("p")
+    poll(lambda: states(rec)[-1][1:] != frozen, 30.0, "flight again after the second p", game)
+    game.key_up("Left")
+    game.key_up("Up")
+    for want in (screen_size(), (400, 400)):
+        game.key("F11")
+        poll(lambda: game.geometry() == want, 30.0, "a %dx%d window after F11" % want, game)
+
+
 def start_recording(game_dir, program, args, demo, trace, env=None, before=()):
     full_env = {TRACE: trace}
     full_env.update(env or {})
@@ -76,11 +105,12 @@ def start_recording(game_dir, program, args, demo, trace, env=None, before=()):
     return game
 
 
-def replay(game_dir, program, demo, trace, env=None):
+def replay(game_dir, program, demo, trace, env=None, args=()):
     """Flies `demo` as a timedemo; returns the console output."""
     full_env = {TRACE: trace}
     full_env.update(env or {})
-    game = Game(["./" + program, "--timedemo=" + demo], cwd=game_dir, env=full_env, use_pty=False)
+    game = Game(["./" + program, "--timedemo=" + demo] + list(args), cwd=game_dir, env=full_env,
+                use_pty=False)
     try:
         game.close_input()
         status = game.wait_exit(120)
@@ -129,6 +159,7 @@ def check_exact_replay(game_dir, work):
             wait_frames(game, rec, 2)
         for key in ("c", "v", "c"):
             game.key(key)
+        check_pause_and_full_screen(game, rec)
         game.key_down("Up")
         game.hold("Left", lambda: banked(rec), "a bank from Left with the throttle open")
         wait_frames(game, rec, 10)
@@ -140,23 +171,24 @@ def check_exact_replay(game_dir, work):
 
     text = read(demo)
     for line in ("special 100", "special-up 100", "special 101", "special-up 101", "special 102",
-                 "special-up 102", "special 103", "special-up 103", "key c", "key v", "key \\x1b"):
+                 "special-up 102", "special 103", "special-up 103", "key c", "key v", "key p", "special 11",
+                 "special-up 11", "key \\x1b"):
         if "\n%s\n" % line not in text:
             fail("the demo lacks %r:\n%s" % (line, text))
     if not text.startswith(HEADER) or leftovers(demo):
         fail("demo header or leftovers wrong: %r, %s" % (text[:200], leftovers(demo)))
     frames = frames_of(demo)
     replays = [os.path.join(work, "replay%d.trace" % i) for i in (1, 2)]
-    # The second on one rasteriser thread: another frame rate again.
-    for path, env in zip(replays, ({}, {"LP_NUM_THREADS": "0"})):
-        console = replay(game_dir, "vortavia", demo, path, env)
+    # The second paced, on one rasteriser thread: another frame rate again.
+    for path, env, args in zip(replays, ({}, {"LP_NUM_THREADS": "0"}), ((), ("--fps=250",))):
+        console = replay(game_dir, "vortavia", demo, path, env, args)
         if "hit \n" not in console:
             fail("the replay hit no wall:\n" + console[-2000:])
     states = compare_traces(rec, replays, frames)
     if not any(int(s[5]) < 0 for s in states) or not any(s[6] != "0x0p+0" for s in states):
         fail("the compared flight never bounced or banked")
-    print("ok: a %d-frame flight with turns, throttle, brakes, a hit and c/v replayed twice, "
-          "every frame alike" % frames)
+    print("ok: a %d-frame flight with turns, throttle, brakes, a hit, c/v, a pause and F11 replayed "
+          "twice (once at --fps=250), every frame alike" % frames)
 
 
 def check_ways_out(game_dir, work):

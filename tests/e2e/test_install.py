@@ -131,7 +131,7 @@ def check_tree(root, game_dir, editions, licence, prefix, strict=False):
         # Started from a menu with no terminal: the launcher by its full path,
         # every question answered, and an action for each display.
         path = os.path.join(prefix, GAMES_DIR, launcher)
-        answers = "--skip-config" + (" --device=0" if program == "vortavia_sound" else "")
+        answers = "--skip-config --fps=60" + (" --device=0" if program == "vortavia_sound" else "")
         execs = [v for k, v in (line.split("=", 1) for line in open(entry).read().splitlines()
                                 if line.startswith("Exec="))]
         wanted = ['"%s" %s%s' % (path, answers, display)

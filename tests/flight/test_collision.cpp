@@ -10,44 +10,27 @@
 
 #include "app/edition.h"
 #include "app/game_state.h"
-#include "assets/terrain_data.h"
 #include "flight/collision.h"
 #include "flight/controls.h"
 #include "flight/flight_model.h"
 #include "support/gl_window.h"
+#include "support/scratch.h"
+#include "worldgen/world.h"  // the heightmap the terrain was generated from
 
 class CollisionFiles : public testing::Test {
 protected:
-    char cwd[4096] = {};
-    char dir[32]   = "/tmp/vortavia-col-XXXXXX";
-
     void SetUp() override
     {
         editionSelect(kKeyboardEdition);
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        ASSERT_EQ(chdir(dir), 0);
+        scratchEnter();
     }
-    void TearDown() override
-    {
-        unlink("arrx.txt");
-        unlink("arrz.txt");
-        EXPECT_EQ(chdir(cwd), 0);
-        rmdir(dir);
-    }
+    void TearDown() override { scratchLeave(); }
 
-    static void write(const char* name, const std::string& text)
-    {
-        FILE* f = fopen(name, "w");
-        fputs(text.c_str(), f);
-        fclose(f);
-    }
+    static void write(const char* name, const std::string& text) { scratchWrite(name, text); }
 
     static std::string load()
     {
-        testing::internal::CaptureStdout();
-        loadCollisionField();
-        return testing::internal::GetCapturedStdout();
+        return capturedStdout(loadCollisionField);
     }
 };
 
@@ -150,30 +133,17 @@ protected:
     void SetUp() override
     {
         editionSelect(kKeyboardEdition);
-        char dir[] = "/tmp/vortavia-col-XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        ASSERT_EQ(chdir(dir), 0);
+        scratchEnter();
         // point 0 at (1000, 1000), point 1 at (1100, 1000), the rest far away
         std::string x = "1000 1100 ", z = "1000 1000 ";
         for (int i = 2; i < 5000; i++) {
             x += "90000 ";
             z += "90000 ";
         }
-        FILE* f = fopen("arrx.txt", "w");
-        fputs(x.c_str(), f);
-        fclose(f);
-        f = fopen("arrz.txt", "w");
-        fputs(z.c_str(), f);
-        fclose(f);
-        testing::internal::CaptureStdout();
-        loadCollisionField();
-        testing::internal::GetCapturedStdout();
-        unlink("arrx.txt");
-        unlink("arrz.txt");
-        ASSERT_EQ(chdir(cwd), 0);
-        rmdir(dir);
+        scratchWrite("arrx.txt", x);
+        scratchWrite("arrz.txt", z);
+        capturedStdout(loadCollisionField);
+        scratchLeave();
     }
 
     static bool hitsAt(int x, int z, int speed = 0)
@@ -181,9 +151,8 @@ protected:
         gs.camX  = x;
         gs.camZ  = z;
         gs.speed = speed;
-        testing::internal::CaptureStdout();
-        bool hit = testCollision();
-        std::string out = testing::internal::GetCapturedStdout();
+        bool hit = false;
+        const std::string out = capturedStdout([&] { hit = testCollision(); });
         EXPECT_EQ(out, hit ? "hit \n" : "");
         return hit;
     }
@@ -234,29 +203,14 @@ TEST_F(CollisionTest, SwitchedOffNeverHits)
 }
 
 // ---- the real field against the real flight ---------------------------------
-// Height of the upper surface under (x, z), on the mesh's own triangles.
-static double groundAt(double x, double z)
-{
-    double gx = (x + 12500.0) / 500.0, gz = (12500.0 - z) / 500.0;
-    int    j = std::min((int)gx, 49), i = std::min((int)gz, 49);
-    double u = gx - j, v = gz - i;
-    auto   h = [](int r, int c) { return (double)terrainVertices[r * 51 + c].y; };
-    if (v >= u)
-        return h(i, j) + (v - u) * (h(i + 1, j) - h(i, j)) + u * (h(i + 1, j + 1) - h(i, j));
-    return h(i, j) + (u - v) * (h(i, j + 1) - h(i, j)) + v * (h(i + 1, j + 1) - h(i, j));
-}
-
 TEST(CollisionField, RandomFlightNeverReachesHighGroundNorLeaves)
 {
     glTestWindow();
     editionSelect(kKeyboardEdition);
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_EQ(chdir(VORTAVIA_GAME_DIR), 0);
-    testing::internal::CaptureStdout();
-    loadCollisionField();
-    ASSERT_EQ(testing::internal::GetCapturedStdout(), "");
-    ASSERT_EQ(chdir(cwd), 0);
+    scratchEnterDir(VORTAVIA_GAME_DIR);
+    const std::string loaded = capturedStdout(loadCollisionField);
+    scratchLeave();
+    ASSERT_EQ(loaded, "");
 
     gs.camX = gs.camZ = 0;
     gs.dirX = gs.dirZ = 0;
@@ -295,7 +249,7 @@ TEST(CollisionField, RandomFlightNeverReachesHighGroundNorLeaves)
         }
         hits += testCollision();
         updateFlight();
-        if (std::abs(gs.camX) > 12500 || std::abs(gs.camZ) > 12500 || groundAt(gs.camX, gs.camZ) > 80.0)
+        if (std::abs(gs.camX) > kWorldHalf || std::abs(gs.camZ) > kWorldHalf || worldSurfaceHeight(gs.camX, gs.camZ) > kWorldEyeHeight)
             badFrame = frame;
     }
     testing::internal::GetCapturedStdout();

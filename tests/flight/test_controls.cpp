@@ -125,7 +125,7 @@ TEST_F(Controls, NegativeWidthLeavesTheViewportAsItWas)
         EXPECT_EQ(after[i], before[i]);
 }
 
-TEST_F(Controls, TexturingKeysAndUpperCase)
+TEST_F(Controls, TexturingAndPauseKeysAndUpperCase)
 {
     onKey('t', 0, 0);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
@@ -142,6 +142,12 @@ TEST_F(Controls, TexturingKeysAndUpperCase)
     onKey('V', 0, 0);
     onKey('g', 0, 0);  // unbound in this edition
     onKey('G', 0, 0);
+    onKey('P', 0, 0);
+    EXPECT_FALSE(gs.paused);
+    onKey('p', 0, 0);
+    EXPECT_TRUE(gs.paused);
+    onKey('p', 0, 0);
+    EXPECT_FALSE(gs.paused);
     viewport(after);
     EXPECT_FLOAT_EQ(gs.viewportWidth, 800.0f);
     for (int i = 0; i < 4; i++)

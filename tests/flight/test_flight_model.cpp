@@ -6,12 +6,9 @@
 #include "app/edition.h"
 #include "app/game_state.h"
 #include "flight/flight_model.h"
+#include "sound/edition_sound.h"
 #include "support/gl_window.h"
 
-// The sound edition's rules differ only in these numbers; the table is
-// built here so the flight rules can be checked without its device code.
-static const Edition kSoundRules = {"sound rules", 0.2f, 50, 50, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                    nullptr, nullptr, false};
 
 class FlightModel : public testing::Test {
 protected:
@@ -68,8 +65,8 @@ TEST_F(FlightModel, KeyboardDecayStopsExactlyFromTheCeiling)
 
 TEST_F(FlightModel, SoundEditionDecaysByFiftyDownToTheThreshold)
 {
-    editionSelect(kSoundRules);
-    EXPECT_FLOAT_EQ(gs.turnRate, 0.2f);
+    editionSelect(kSoundEdition);
+    EXPECT_FLOAT_EQ(gs.turnRate, kSoundEdition.startTurnRate);
     gs.turnRate = 0.0f;
     gs.speed    = 225;
     const int expected[] = {175, 125, 75, 25, 25, 25};

@@ -19,6 +19,7 @@
 #include "render/hud.h"
 #include "render/sky.h"
 #include "support/gl_window.h"
+#include "support/scratch.h"
 
 struct Pixel {
     int r, g, b;
@@ -106,9 +107,7 @@ TEST_F(Render, SkyCubeShowsEachFaceUprightFromInside)
     for (int n = 1; n <= 6; n++)
         image(n, 2, 2, {(unsigned char)(n * 25), 60, 60, (unsigned char)(n * 25), 180, 60,
                         (unsigned char)(n * 25), 60, 180, (unsigned char)(n * 25), 180, 180});
-    testing::internal::CaptureStdout();
-    buildSkybox();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Generating Skybox...done!");
+    EXPECT_EQ(capturedStdout(buildSkybox), "Generating Skybox...done!");
     EXPECT_NE(gs.skyboxList, 0u);
     EXPECT_EQ(gs.singleSkyList, 0u);
 
@@ -148,9 +147,7 @@ TEST_F(Render, SkyCubeStaysInTheWorldAndIsCulledFromOutside)
 {
     for (int n = 1; n <= 6; n++)
         image(n, 1, 1, {(unsigned char)(n * 25), 0, 0});
-    testing::internal::CaptureStdout();
-    buildSkybox();
-    testing::internal::GetCapturedStdout();
+    capturedStdout(buildSkybox);
 
     // From the start position the face ahead is 89500 away; still inside the far plane.
     glLoadIdentity();
@@ -175,9 +172,7 @@ TEST_F(Render, SingleSkyFillsTheHeightAndShowsTheLeftTwoThirds)
         for (int col = 0; col < 6; col++)
             rgb.insert(rgb.end(), {(unsigned char)(40 + col / 2 * 80), (unsigned char)(60 + row * 120), 0});
     image(1, 6, 2, rgb);
-    testing::internal::CaptureStdout();
-    buildSingleSky();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Creating skies...done!\n");
+    EXPECT_EQ(capturedStdout(buildSingleSky), "Creating skies...done!\n");
     EXPECT_EQ(gs.skyboxList, 0u);
 
     // Drawn in eye space, whatever the camera: the same picture for any view.
@@ -277,6 +272,13 @@ TEST_F(Render, HudDrawsTopLeftInPixelsAndRestoresTheMatrices)
     EXPECT_NEAR(raster[0], 30.0f / 2 + 8 * strlen(gs.hudText), 0.01f);
     EXPECT_NEAR(raster[1], 240 - 35.0f / 2, 0.01f);
     EXPECT_NEAR(raster[2], 0.5f, 0.001f);  // the middle of the depth range
+    // Paused: a second line, 16 pixels lower whatever the viewport's size.
+    gs.paused = true;
+    drawHud();
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
+    EXPECT_NEAR(raster[0], 30.0f / 2 + 8 * strlen("PAUSED - press p to fly on"), 0.01f);
+    EXPECT_NEAR(raster[1], 240 - 35.0f / 2 - 16, 0.01f);
+    gs.paused = false;
     glViewport(0, 0, 400, 400);
 
     glTestMatrix(GL_MODELVIEW_MATRIX, modelAfter);
@@ -294,9 +296,7 @@ TEST_F(Render, CockpitIsTwoEqualSquaresRolledByTheBank)
 {
     image(8, 1, 1, {255, 255, 255});
     image(9, 1, 1, {0, 0, 0});
-    testing::internal::CaptureStdout();
-    buildCockpitOverlay();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Generating flares...done!\n");
+    EXPECT_EQ(capturedStdout(buildCockpitOverlay), "Generating flares...done!\n");
 
     for (float bank : {0.0f, 20.0f, -20.0f}) {
         SCOPED_TRACE(bank);
@@ -368,9 +368,7 @@ TEST_F(Render, CockpitColourIsPicturePlusMaskTimesJet)
     for (const Case& c : cases) {
         image(9, 1, 1, {c.mask[0], c.mask[1], c.mask[2]});
         image(8, 1, 1, {c.jet[0], c.jet[1], c.jet[2]});
-        testing::internal::CaptureStdout();
-        buildCockpitOverlay();
-        testing::internal::GetCapturedStdout();
+        capturedStdout(buildCockpitOverlay);
 
         glClearColor(0.4f, 0.2f, 0.6f, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -443,22 +441,11 @@ TEST_F(Render, FrameLeavesTheSceneStateAsItFoundIt)
 // moves the jet; the other way round the jet first flies into the wall.
 TEST_F(Render, FrameTestsTheStepAheadBeforeTheJetMoves)
 {
-    char cwd[4096], dir[] = "/tmp/vortavia-frame-XXXXXX";
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    ASSERT_EQ(chdir(dir), 0);
-    for (const auto& [name, text] : {std::pair{"arrx.txt", "0"}, std::pair{"arrz.txt", "-10700"}}) {
-        FILE* f = fopen(name, "w");
-        fputs(text, f);
-        fclose(f);
-    }
-    testing::internal::CaptureStdout();
-    loadCollisionField();
-    testing::internal::GetCapturedStdout();
-    for (const char* name : {"arrx.txt", "arrz.txt"})
-        unlink(name);
-    EXPECT_EQ(chdir(cwd), 0);
-    rmdir(dir);
+    scratchEnter();
+    scratchWrite("arrx.txt", "0");
+    scratchWrite("arrz.txt", "-10700");
+    capturedStdout(loadCollisionField);
+    scratchLeave();
 
     gs.hudFont = GLUT_BITMAP_8_BY_13;
     for (GLuint* list : {&gs.singleSkyList, &gs.terrainList, &gs.jetMaskList, &gs.jetList}) {
@@ -468,9 +455,16 @@ TEST_F(Render, FrameTestsTheStepAheadBeforeTheJetMoves)
     }
     setHeading(0.0f);  // looking along -Z, at the obstacle 200 ahead
     gs.speed = 1000;
-    testing::internal::CaptureStdout();
-    renderFrame();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "hit \n");
+    gs.turnRate = 0.15f;
+    // Paused, the frame is drawn with nothing tested and nothing moved.
+    gs.paused = true;
+    EXPECT_EQ(capturedStdout(renderFrame), "");
+    EXPECT_EQ(gs.speed, 1000);
+    EXPECT_EQ(gs.heading, 0.0f);
+    EXPECT_EQ(gs.camZ, -10500);
+    gs.paused = false;
+    gs.turnRate = 0.0f;
+    EXPECT_EQ(capturedStdout(renderFrame), "hit \n");
     EXPECT_EQ(gs.speed, -133);
     EXPECT_EQ(gs.camZ, -10486);  // backed off, never went nearer
     glLoadIdentity();

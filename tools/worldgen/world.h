@@ -1,17 +1,13 @@
 // world.h -- the one description of the world: the canyon heightmap on the terrain grid.
 #pragma once
 
+#include "../../src/assets/world_constants.h"
+
 // ---- constants -------------------------------------------------------------
-constexpr int    kWorldGrid      = 51;        // vertices a side
-constexpr int    kWorldCells     = 50;
-constexpr double kWorldHalf      = 12500.0;   // the terrain spans -12500..12500 on X and Z
 constexpr double kWorldCell      = 500.0;
 constexpr double kWorldPlateau   = 402.114;
 constexpr double kWorldFloor     = -352.114;
 constexpr double kWorldSlab      = 50.0;      // the under-side lies this far below
-constexpr double kWorldEyeHeight = 80.0;
-constexpr int    kWorldStartX    = 0;
-constexpr int    kWorldStartZ    = -10500;
 
 // ---- functions -------------------------------------------------------------
 // Height of the upper-surface vertex at row i (Z = 12500 - 500 i), column j

@@ -19,7 +19,6 @@ constexpr int kNormalDown  = kGridVertices;      // the under-side
 constexpr int kNormalWalls = kGridVertices + 1;  // +Z, +X, -Z, -X
 constexpr int kNormalFacet = kGridVertices + 5;  // facet normals from here on
 
-constexpr int kCollisionPoints = 5000;
 constexpr int kTerrainTexSmall = 512;
 constexpr int kTerrainTexLarge = 1024;
 
@@ -84,17 +83,17 @@ static void wgBuildTexCoords()
     // last row (t = 1) for their upper edge and one row of their own at t = 2.
     for (int i = 0; i < kWorldGrid; i++)
         for (int j = 0; j < kWorldGrid; j++)
-            wgTexCoords.push_back({j / 50.0, i / 50.0});
+            wgTexCoords.push_back({j / (double)kWorldCells, i / (double)kWorldCells});
     for (int k = 0; k < kWorldGrid; k++)
-        wgTexCoords.push_back({k / 50.0, 2.0});
+        wgTexCoords.push_back({k / (double)kWorldCells, 2.0});
 }
 
 static void wgUpperCell(int i, int j)
 {
     const int a[3] = {wgUpper(i + 1, j), wgUpper(i, j), wgUpper(i + 1, j + 1)};
     const int b[3] = {wgUpper(i, j + 1), wgUpper(i + 1, j + 1), wgUpper(i, j)};
-    const int ta[3] = {(i + 1) * 51 + j, i * 51 + j, (i + 1) * 51 + j + 1};
-    const int tb[3] = {i * 51 + j + 1, (i + 1) * 51 + j + 1, i * 51 + j};
+    const int ta[3] = {(i + 1) * kWorldGrid + j, i * kWorldGrid + j, (i + 1) * kWorldGrid + j + 1};
+    const int tb[3] = {i * kWorldGrid + j + 1, (i + 1) * kWorldGrid + j + 1, i * kWorldGrid + j};
     Face fa = {{a[0], a[1], a[2]}, {a[0], a[1], a[2]}, {ta[0], ta[1], ta[2]}};
     Face fb = {{b[0], b[1], b[2]}, {b[0], b[1], b[2]}, {tb[0], tb[1], tb[2]}};
     wgFaces.push_back(fa);
@@ -103,7 +102,7 @@ static void wgUpperCell(int i, int j)
 
 static void wgUnderCell(int i, int j)
 {
-    auto t = [](int r, int c) { return r * 51 + (50 - c); };
+    auto t = [](int r, int c) { return r * kWorldGrid + (kWorldCells - c); };
     Face fa = {{wgUnder(i, j + 1), wgUnder(i, j), wgUnder(i + 1, j + 1)},
                {kNormalDown, kNormalDown, kNormalDown},
                {t(i, j + 1), t(i, j), t(i + 1, j + 1)}};
@@ -119,7 +118,7 @@ static void wgUnderCell(int i, int j)
 static void wgWallCell(int ia, int ja, int ib, int jb, int k, int normal, Vec3 outward)
 {
     const int ua = wgUpper(ia, ja), ub = wgUpper(ib, jb), la = wgUnder(ia, ja), lb = wgUnder(ib, jb);
-    const int tua = 50 * 51 + k, tub = 50 * 51 + k + 1, tla = kGridVertices + k, tlb = kGridVertices + k + 1;
+    const int tua = kWorldCells * kWorldGrid + k, tub = kWorldCells * kWorldGrid + k + 1, tla = kGridVertices + k, tlb = kGridVertices + k + 1;
     Face f1 = {{la, lb, ub}, {normal, normal, normal}, {tla, tlb, tub}};
     Face f2 = {{la, ub, ua}, {normal, normal, normal}, {tla, tub, tua}};
     if (wgDot(wgFaceNormal(f1.v), outward) < 0) {
@@ -143,11 +142,11 @@ static void wgBuildFaces()
     for (int k = 0; k < kWorldCells; k++)  // Z = 12500
         wgWallCell(0, k, 0, k + 1, k, kNormalWalls + 0, {0, 0, 1});
     for (int k = 0; k < kWorldCells; k++)  // X = 12500
-        wgWallCell(k, 50, k + 1, 50, k, kNormalWalls + 1, {1, 0, 0});
+        wgWallCell(k, kWorldCells, k + 1, kWorldCells, k, kNormalWalls + 1, {1, 0, 0});
     for (int k = 0; k < kWorldCells; k++)  // Z = -12500
-        wgWallCell(50, 50 - k, 50, 49 - k, k, kNormalWalls + 2, {0, 0, -1});
+        wgWallCell(kWorldCells, kWorldCells - k, kWorldCells, kWorldCells - 1 - k, k, kNormalWalls + 2, {0, 0, -1});
     for (int k = 0; k < kWorldCells; k++)  // X = -12500
-        wgWallCell(50 - k, 0, 49 - k, 0, k, kNormalWalls + 3, {-1, 0, 0});
+        wgWallCell(kWorldCells - k, 0, kWorldCells - 1 - k, 0, k, kNormalWalls + 3, {-1, 0, 0});
 }
 
 // Upper-surface vertices get smooth normals (exactly up where the ground is
@@ -157,7 +156,7 @@ static void wgBuildFaces()
 static void wgBuildNormals()
 {
     std::vector<Vec3> sum(kGridVertices, Vec3{0, 0, 0});
-    for (int f = 0; f < 5000; f++) {
+    for (int f = 0; f < 2 * kWorldCells * kWorldCells; f++) {  // the upper surface
         const Face& face = wgFaces[f];
         Vec3 n = wgCross(wgSub(wgVertices[face.v[1]], wgVertices[face.v[0]]),
                          wgSub(wgVertices[face.v[2]], wgVertices[face.v[0]]));
@@ -232,7 +231,7 @@ static void wgWriteTables(const char* path)
         const Vec3& p = wgVertices[v];
         int         g = v % kGridVertices;
         fprintf(f, "    {%11.3ff, %11.3ff, %11.3ff},  // %s %2d %2d\n", p.x, p.y, p.z,
-                v < kGridVertices ? "up" : "dn", g / 51, g % 51);
+                v < kGridVertices ? "up" : "dn", g / kWorldGrid, g % kWorldGrid);
     }
     fprintf(f, "};\n\nconst TerrainNormal terrainNormals[kTerrainNormalCount] = {\n"
                "    //       x           y           z\n");
@@ -313,7 +312,7 @@ static void wgWriteTerrainTexture(const std::string& path, int size)
 // The test looks one step ahead at the speed before this frame's
 // acceleration, so the step taken can be up to 20 units longer than the one
 // tested; each square therefore answers for the ground a little beyond it.
-constexpr double kCollisionReach = 200.0 + 60.0;
+constexpr double kCollisionReach = kWorldObstacleHalf + 60.0;
 
 // The highest ground within `kCollisionReach` of (cx, cz) on either axis.
 static double wgHighestUnder(double cx, double cz)
@@ -339,19 +338,19 @@ static void wgWriteCollision(const std::string& dir)
         for (int zi = -n; zi <= n; zi++)
             for (int xi = -n; xi <= n; xi++) {
                 int  x = xi * spacing, z = zi * spacing;
-                bool off = std::abs(x) + 200 > kWorldHalf || std::abs(z) + 200 > kWorldHalf;
+                bool off = std::abs(x) + kWorldObstacleHalf > kWorldHalf || std::abs(z) + kWorldObstacleHalf > kWorldHalf;
                 if (off || wgHighestUnder(x, z) > kWorldEyeHeight)
                     points.push_back({x, z});
             }
-        if ((int)points.size() <= kCollisionPoints)
+        if ((int)points.size() <= kWorldCollisionPoints)
             break;
     }
-    if (points.empty() || (int)points.size() > kCollisionPoints)
+    if (points.empty() || (int)points.size() > kWorldCollisionPoints)
         wgFail("the collision field does not fit in 5000 points");
     for (const auto& p : points)
-        if (std::abs(p.first - kWorldStartX) < 200 && std::abs(p.second - kWorldStartZ) < 200)
+        if (std::abs(p.first - kWorldStartX) < kWorldObstacleHalf && std::abs(p.second - kWorldStartZ) < kWorldObstacleHalf)
             wgFail("the start position lies in a collision square");
-    while ((int)points.size() < kCollisionPoints)  // the reader takes exactly 5000
+    while ((int)points.size() < kWorldCollisionPoints)  // the reader takes exactly 5000
         points.push_back(points.back());
 
     FILE* fx = fopen((dir + "/arrx.txt").c_str(), "w");

@@ -1,0 +1,46 @@
+// pacing.cpp -- --fps: schedules frames on the monotonic clock and sleeps out the time between.
+#include "app/pacing.h"
+
+#include "platform/process.h"
+
+// ---- constants -------------------------------------------------------------
+constexpr double kPaceStallSeconds = 1.0;
+// A frame late by less than one interval is never a stall.
+static_assert(kPaceStallSeconds >= 1.0 / kPaceMinFps);
+
+// ---- data ------------------------------------------------------------------
+PaceOptions paceOptions;
+
+static struct {
+    void (*idle)() = nullptr;
+    PaceClock clock;
+} pace;
+
+// ---- functions -------------------------------------------------------------
+double paceSchedule(PaceClock& clock, double now, double interval)
+{
+    // From the due time, not from the wake-up: a late wake-up is made up by
+    // the next frame. A long stall is not: catching up would race the jet.
+    if (!clock.running || now - clock.due > kPaceStallSeconds) {
+        clock.due     = now;
+        clock.running = true;
+    }
+    const double wake = clock.due > now ? clock.due : now;
+    clock.due += interval;
+    return wake;
+}
+
+static void pacedIdle()
+{
+    procSleepUntil(paceSchedule(pace.clock, procSeconds(), 1.0 / paceOptions.fps));
+    pace.idle();
+}
+
+void (*paceIdle(void (*idle)()))()
+{
+    if (paceOptions.fps <= 0)
+        return idle;
+    pace.idle  = idle;
+    pace.clock = {};
+    return pacedIdle;
+}
