@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,6 +27,21 @@ int fileOpenData(const char* name)
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return fd;
+}
+
+const char* fileDataRefusal(const char* name)
+{
+    struct stat st;
+    int         fd = -1;
+    if (name && stat(name, &st) == 0 && !S_ISREG(st.st_mode))
+        return "not a plain file";
+    if (name && (fd = open(name, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) >= 0) {
+        close(fd);
+        return "changed while it was opened";
+    }
+    if (!name || errno == ENOENT || errno == ENOTDIR)
+        return "missing";
+    return errno == EACCES ? "not allowed to be read" : strerror(errno);
 }
 
 void fileCloseData(int fd)
