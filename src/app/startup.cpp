@@ -145,7 +145,7 @@ void appRun(int argc, char** argv, const Edition& ed)
     conEndDialogue();
     // --fps paces the idle frames only: a frame the window asks for comes at once.
     glutIdleFunc(paceIdle(demoPlaying() ? demoPlayFrame : edition->idle));
-    glutIgnoreKeyRepeat(1);
+    // The key repeat, then the keyboard, special-key release and special-key callbacks.
     heldStart();
     glutReshapeFunc(onReshape);
     // Closing the window is a way out like Escape; without this freeglut
