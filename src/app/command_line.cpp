@@ -33,6 +33,12 @@ struct CmdFileOption {
     const char* DemoOptions::*file;
 };
 
+// An option of GLUT's own, passed on to glutInit.
+struct CmdGlutOption {
+    const char* name;        // "-display"
+    const char* value;       // what the word after it is; nullptr: it takes none
+};
+
 // ---- data ------------------------------------------------------------------
 static const CmdChoice cmdTextures[] = {{"low", '1'}, {"better", '2'}, {"large", '3'}};
 static const CmdChoice cmdDisplays[] = {{"fullscreen", '1'}, {"window", '2'}, {"gamemode", '3'}};
@@ -51,6 +57,13 @@ static_assert(sizeof cmdMenus / sizeof *cmdMenus == 3);
 static const CmdFileOption cmdFiles[] = {
     {"--record",   &DemoOptions::recordFile},
     {"--timedemo", &DemoOptions::playFile},
+};
+
+// Not -geometry: the dialogue chooses the window, and freeglut's size and
+// place would be set aside by it.
+static const CmdGlutOption cmdGlutOptions[] = {
+    {"-display", "a display name"}, {"-direct", nullptr}, {"-indirect", nullptr},
+    {"-iconic", nullptr}, {"-gldebug", nullptr}, {"-sync", nullptr},
 };
 
 static const char* const cmdUsage =
@@ -81,7 +94,8 @@ static const char* const cmdUsage =
     "  --help                          show this help and exit\n"
     "  --version                       show the version and exit\n"
     "\n"
-    "Options of one dash (-display, -geometry, ...) are GLUT's own.\n"
+    "GLUT's own options -display NAME, -direct, -indirect, -iconic, -gldebug and\n"
+    "-sync are passed on to it.\n"
     "\n"
     "Keys in the window:\n"
     "  Left, Right   turn while held\n"
@@ -175,13 +189,35 @@ static bool cmdFileOption(const Edition& ed, const char* arg)
     return false;
 }
 
+// Keeps GLUT's option at argv[i], with its value, for glutInit; returns
+// the place of the last word it took.
+static int cmdGlutOption(const Edition& ed, int argc, char** argv, int i, int& kept)
+{
+    if (argv[i][0] != '-')
+        cmdFail(ed, "not an option:", argv[i], nullptr);
+    if (strcmp(argv[i], "-geometry") == 0)
+        cmdFail(ed, "--display chooses the window, not", argv[i], nullptr);
+    for (const CmdGlutOption& opt : cmdGlutOptions) {
+        if (strcmp(argv[i], opt.name) != 0)
+            continue;
+        argv[kept++] = argv[i];
+        if (!opt.value)
+            return i;
+        if (i + 1 == argc)
+            cmdFail(ed, opt.name, "", opt.value);
+        argv[kept++] = argv[i + 1];
+        return i + 1;
+    }
+    cmdFail(ed, "unknown option", argv[i], nullptr);
+}
+
 void cmdParse(int& argc, char** argv, const Edition& ed)
 {
     int kept = 1;
     for (int i = 1; i < argc; i++) {
         const char* arg = argv[i];
         if (strncmp(arg, "--", 2) != 0) {
-            argv[kept++] = argv[i];
+            i = cmdGlutOption(ed, argc, argv, i, kept);
             continue;
         }
         if (strcmp(arg, "--help") == 0) {

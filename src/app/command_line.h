@@ -9,6 +9,7 @@
 // the demo files (demoOptions) and
 // the pacing (paceOptions).
 // --help and --version print and end the process with status 0; an
-// unknown option or a bad value prints one line and a hint on standard
-// error and ends it with status 2. Nothing else is printed here.
+// unknown option (GLUT's -geometry and a word that is no option included)
+// or a bad value prints one line and a hint on standard error and ends it
+// with status 2. Nothing else is printed here.
 void cmdParse(int& argc, char** argv, const Edition& ed);

@@ -65,10 +65,12 @@ static void demoStartLine()
 // ---- loading ---------------------------------------------------------------
 static bool demoLoad(const char* name, DemoError& err)
 {
-    err = {0, "cannot be read (missing, or not a plain file)"};
+    err = {0, "cannot be read to its end"};
     int fd = fileOpenData(name);
-    if (fd < 0)
+    if (fd < 0) {
+        snprintf(err.what, sizeof err.what, "cannot be read: %s", fileDataRefusal(name));
         return false;
+    }
     // Told before reading: a huge file is refused without being read.
     const uint64_t size = fileDataSize(fd);
     if (size > kDemoMaxFileSize) {

@@ -132,6 +132,9 @@ static int demoNextLine(DemoReader& r, DemoError& err)
         return -1;
     }
     memcpy(r.text, r.at, length);
+    // Blanks that end a line do not show in an editor: not worth a refusal.
+    while (length > 0 && r.text[length - 1] == ' ')
+        length--;
     r.text[length] = '\0';
     r.at = stop + 1;
 
@@ -189,7 +192,7 @@ static bool demoReadEvent(const DemoReader& r, bool sound, int frame, DemoScript
     while (kind <= kDemoSound && strcmp(r.word, demoKindWords[kind]) != 0)
         kind++;
     if (kind > kDemoSound)
-        return demoFail(err, r.line, "unknown event '%.32s'", r.word);
+        return demoFail(err, r.line, "unknown event '%s'", r.word);
     if (kind == kDemoSound && !sound)
         return demoFail(err, r.line, "'sound' is not an event of this edition");
     if (frame < 0)
@@ -201,7 +204,7 @@ static bool demoReadEvent(const DemoReader& r, bool sound, int frame, DemoScript
     int code = 0;
     if (kind == kDemoKey ? !demoKeyCode(r.value, code)
                          : !demoNumber(r.value, kind == kDemoSound ? 255 : kDemoMaxSpecialCode, code))
-        return demoFail(err, r.line, "'%s' takes %s, not '%.16s'", r.word,
+        return demoFail(err, r.line, "'%s' takes %s, not '%s'", r.word,
                         kind == kDemoKey     ? "one character or \\xHH"
                         : kind == kDemoSound ? "a sample from 0 to 255"
                                              : "a key code from 0 to 255",
@@ -236,7 +239,7 @@ bool demoParse(const char* text, size_t size, const char* edition, bool sound, D
         }
         int n = 0;
         if (!demoNumber(r.value, kDemoMaxFrames, n))
-            return demoFail(err, r.line, "'%s' takes a frame number from 0 to %d, not '%.16s'", r.word,
+            return demoFail(err, r.line, "'%s' takes a frame number from 0 to %d, not '%s'", r.word,
                             kDemoMaxFrames, r.value);
         if (isFrame && n <= frame)
             return n == frame ? demoFail(err, r.line, "frame %d again", n)

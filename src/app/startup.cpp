@@ -8,6 +8,7 @@
 #include "app/config_console.h"
 #include "app/demo.h"
 #include "app/game_state.h"
+#include "app/held_keys.h"
 #include "app/pacing.h"
 #include "assets/terrain.h"
 #include "assets/texture_table.h"
@@ -128,25 +129,25 @@ void appRun(int argc, char** argv, const Edition& ed)
     setvbuf(stdout, nullptr, _IOLBF, 0);
 
     // No echo from the very start: a key typed while the display opens is
-    // already an answer to the first question.
+    // already an answer to the first question. Nor until set-up is over: a
+    // key typed meanwhile would show among its lines, and the wait for a
+    // key after a missing texture reads keys as the dialogue does.
     conBeginDialogue();
         glutInit(&argc, argv);
         runConfigConsole();
-    conEndDialogue();
-    demoAfterDialogue();
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    openDisplay();
+        demoAfterDialogue();
+        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+        openDisplay();
 
-    // A timedemo draws every frame the same way, whoever asks for it: the
-    // frames a window's exposure draws are not the same on every run.
-    glutDisplayFunc(demoPlaying() ? demoPlayFrame : renderFrame);
-    initScene();
+        // A timedemo draws every frame the same way, whoever asks for it: the
+        // frames a window's exposure draws are not the same on every run.
+        glutDisplayFunc(demoPlaying() ? demoPlayFrame : renderFrame);
+        initScene();
+    conEndDialogue();
     // --fps paces the idle frames only: a frame the window asks for comes at once.
     glutIdleFunc(paceIdle(demoPlaying() ? demoPlayFrame : edition->idle));
-    glutIgnoreKeyRepeat(1);
-    glutKeyboardFunc(demoOnKey);
-    glutSpecialUpFunc(demoOnSpecialKeyUp);
-    glutSpecialFunc(demoOnSpecialKey);
+    // The key repeat, then the keyboard, special-key release and special-key callbacks.
+    heldStart();
     glutReshapeFunc(onReshape);
     // Closing the window is a way out like Escape; without this freeglut
     // would end the process itself, with status 0.

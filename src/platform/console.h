@@ -9,9 +9,9 @@
 constexpr int kConKeyEnd = -1;
 
 // ---- functions -------------------------------------------------------------
-// Paired around the start-up dialogue: from the first to the second call a
-// terminal on standard input echoes nothing and gives every key at once, so
-// keys typed ahead of a prompt do not show either. The second call, the
+// Paired around the start-up dialogue and scene set-up: from the first to
+// the second call a terminal on standard input echoes nothing and gives
+// every key at once, so keys typed ahead of a prompt do not show either. The second call, the
 // process's exit and a fatal signal put the terminal back as it was.
 void conBeginDialogue();
 void conEndDialogue();

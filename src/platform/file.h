@@ -20,6 +20,9 @@ enum FileTargetFault {
 // descriptor, or -1.
 int fileOpenData(const char* name);
 void fileCloseData(int fd);
+// Why fileOpenData refuses `name`, in a few words: "missing", "not a plain
+// file", "not allowed to be read", or the system's own words.
+const char* fileDataRefusal(const char* name);
 
 // Size in bytes of an open data file (0 when it cannot be told).
 uint64_t fileDataSize(int fd);

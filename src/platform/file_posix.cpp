@@ -29,6 +29,21 @@ int fileOpenData(const char* name)
     return fd;
 }
 
+const char* fileDataRefusal(const char* name)
+{
+    struct stat st;
+    int         fd = -1;
+    if (name && stat(name, &st) == 0 && !S_ISREG(st.st_mode))
+        return "not a plain file";
+    if (name && (fd = open(name, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) >= 0) {
+        close(fd);
+        return "changed while it was opened";
+    }
+    if (!name || errno == ENOENT || errno == ENOTDIR)
+        return "missing";
+    return errno == EACCES ? "not allowed to be read" : strerror(errno);
+}
+
 void fileCloseData(int fd)
 {
     if (fd >= 0)

@@ -52,8 +52,7 @@ TEST(CommandLine, OptionsAnswerTheirQuestionsAndGlutKeepsItsOwn)
         {{"--textures=low", "--display=fullscreen", "--sky=cube"}, {}, '1', '1', '1', false},
         {{"--textures=better", "--display=window", "--sky=single"}, {}, '2', '2', '2', false},
         {{"--textures=large", "--display=gamemode", "--sky=lowcube"}, {}, '3', '3', '3', false},
-        {{"-display", ":3", "--sky=auto", "-geometry", "300x300"},
-         {"-display", ":3", "-geometry", "300x300"}, 0, 0, '4', false},
+        {{"-display", ":3", "--sky=auto", "-sync"}, {"-display", ":3", "-sync"}, 0, 0, '4', false},
         {{"--skip-config", "--sky=single", "--sky=cube"}, {}, 0, 0, '1', true},  // the last one holds
     };
     for (const auto& c : cases) {
@@ -95,6 +94,10 @@ TEST(CommandLine, BadOptionsEndWithStatusTwoAndAHint)
         {&kKeyboardEdition, "--fps=60.5", "not '60.5'"},
         {&kKeyboardEdition, "--fps=-60", "not '-60'"},
         {&kKeyboardEdition, "--fps", "not ''"},
+        {&kKeyboardEdition, "foo", "vortavia: not an option: 'foo'\n"},
+        {&kKeyboardEdition, "-geometry", "--display chooses the window, not '-geometry'"},
+        {&kKeyboardEdition, "-display", "-display takes a display name, not ''"},
+        {&kKeyboardEdition, "-nope", "unknown option '-nope'"},
     };
     for (const auto& c : cases)
         EXPECT_EXIT(parse(*c.ed, {c.arg}), testing::ExitedWithCode(2), testing::HasSubstr(c.said)) << c.arg;
@@ -111,7 +114,7 @@ TEST(CommandLine, DemoAndPaceOptionsAnswerNothing)
         int                      fps;
     } cases[] = {
         {{"--record=flight.demo"}, "flight.demo", "-", 0},
-        {{"--timedemo=/tmp/a=b", "-geometry", "300x300"}, "-", "/tmp/a=b", 0},
+        {{"--timedemo=/tmp/a=b", "-iconic"}, "-", "/tmp/a=b", 0},
         {{"--record=a", "--record=b"}, "b", "-", 0},  // the last one holds
         {{"--sky=cube", "--fps=1"}, "-", "-", 1},
         {{"--timedemo=a", "--fps=1000"}, "-", "a", 1000},  // watching a flight at a pace
@@ -125,6 +128,6 @@ TEST(CommandLine, DemoAndPaceOptionsAnswerNothing)
         EXPECT_EQ(p.fps, c.fps);
         EXPECT_FALSE(p.answers.skipConfig || p.answers.skipTail || p.answers.deviceSet);
     }
-    EXPECT_EQ(parse(kKeyboardEdition, {"--timedemo=x", "-geometry", "300x300"}).left,
-              (std::vector<std::string>{"-geometry", "300x300"}));
+    EXPECT_EQ(parse(kKeyboardEdition, {"--timedemo=x", "-display", "--sky=cube"}).left,
+              (std::vector<std::string>{"-display", "--sky=cube"}));
 }

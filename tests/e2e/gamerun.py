@@ -356,6 +356,7 @@ def _xlib():
                                ctypes.POINTER(_XEvent)]
     x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XGrabServer.argtypes = [ctypes.c_void_p]
     return x11
 
 

@@ -206,8 +206,9 @@ def check_launch(root, game_dir, program, elsewhere):
             fail("%s did not find the installed %s; output:\n%s" % (launcher, rel, text))
     if not os.path.isfile(os.path.join(elsewhere, demo)):
         fail("%s --record=%s wrote nothing in %s" % (launcher, demo, elsewhere))
+    trace = "flight-%s.trace" % launcher  # as relative to the caller as the demo
     replay = Game([os.path.join(root, GAMES_DIR, launcher), "--timedemo=" + demo], cwd=elsewhere,
-                  use_pty=False)
+                  env={"VORTAVIA_STATE_TRACE": trace}, use_pty=False)
     try:
         replay.close_input()
         status = replay.wait_exit(60.0)
@@ -215,8 +216,11 @@ def check_launch(root, game_dir, program, elsewhere):
         replay.kill()
     if status != 0 or "timedemo: " not in replay.text():
         fail("%s --timedemo=%s: status %s; output:\n%s" % (launcher, demo, status, replay.text()[-2000:]))
+    if not os.path.isfile(os.path.join(elsewhere, trace)):
+        fail("%s with VORTAVIA_STATE_TRACE=%s wrote no trace in %s" % (launcher, trace, elsewhere))
     os.unlink(os.path.join(elsewhere, demo))
-    print("ok: %s from %s runs %s in %s, Escape -> 1; its demo, beside the caller, plays"
+    os.unlink(os.path.join(elsewhere, trace))
+    print("ok: %s from %s runs %s in %s, Escape -> 1; its demo, beside the caller, plays, traced there"
           % (launcher, elsewhere, program, data))
 
 

@@ -8,7 +8,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, check_left_cleanly, fail, game_args, gl_calls  # noqa: E402
+from gamerun import Game, _xlib, check_left_cleanly, fail, game_args, gl_calls  # noqa: E402
 
 BANNER = "\r\n\r\n**************************VORTAVIA 3D DEMO in OpenGL**************************\r\n"
 PROMPT = ("Configure the game before you run it for optimal performance\r\n"
@@ -20,8 +20,16 @@ def check_skip_path_and_flight(game_dir):
     game = Game(["./vortavia"], cwd=game_dir)
     try:
         game.wait_for(PROMPT)
+        # With the server held still, the game cannot open its window and waits
+        # in set-up, where a key typed must not show.
+        x11 = _xlib()
+        grab = x11.XOpenDisplay(None)
+        x11.XGrabServer(grab)
+        x11.XSync(grab, 0)
         game.answer(b"x")
         game.wait_for(CLOSING)
+        game.send(b"#")
+        x11.XCloseDisplay(grab)
         text = game.text()
         start = text.index(BANNER)
         dialogue = text[start:text.index(CLOSING) + len(CLOSING)]
@@ -33,6 +41,9 @@ def check_skip_path_and_flight(game_dir):
 
         game.find_window()
         game.wait_for("Loading Complete!!")
+        set_up = game.text().split(CLOSING)[1].split("Loading Complete!!")[0]
+        if "#" in set_up:
+            fail("a key typed during set-up was echoed: %r" % set_up)
         width, height = game.geometry()
         if (width, height) != (400, 400):
             fail("window is %dx%d, not 400x400" % (width, height))
