@@ -249,8 +249,10 @@ static bool demoSampleDue()
 
 // Hands the input recorded before this frame to the handlers GLUT called
 // then, in its order, and stops at the frame's sample, which is the capture
-// cycle's to read. A handler that draws a frame itself (the sound edition's
-// down arrow) moves the count on, and the input after it follows it.
+// cycle's to read. The one re-entrant path: a key that draws a frame itself
+// (the sound edition's sndKeyDrawsFrame) moves the count on from inside the
+// handler, so the count is read afresh for every event, and the input after
+// that frame follows it.
 static void demoDeliver()
 {
     while (demoNext < demoScript.events.size()) {
@@ -334,23 +336,9 @@ static void demoTraceFailed()
             procEnvironment(kDemoTraceVariable));
 }
 
-void demoStart()
-{
-    if (const char* trace = procEnvironment(kDemoTraceVariable)) {
-        demoTrace = fileCreateText(trace);
-        // Line by line, so a test can watch the flight as it goes.
-        if (demoTrace)
-            setvbuf(demoTrace, nullptr, _IOLBF, 0);
-        else
-            demoTraceFailed();
-    }
-    if (demoOptions.recordFile)
-        demoStartRecording();
-    if (demoPlay && demoScript.frames == 0)
-        demoFinishPlaying();
-}
-
-void demoFrameDone()
+// After every frame's swap: counts it, traces it, and ends a timedemo after
+// its last frame (the frame rate line, status 0).
+static void demoFrameDone()
 {
     // Hexadecimal floats: two traces are equal exactly when the states are.
     if (demoTrace) {
@@ -376,5 +364,22 @@ void demoFrameDone()
             demoMarkSafePoint();
     }
     if (demoPlay && demoFrames >= demoScript.frames)
+        demoFinishPlaying();
+}
+
+void demoStart()
+{
+    frameOnSwap(demoFrameDone);
+    if (const char* trace = procEnvironment(kDemoTraceVariable)) {
+        demoTrace = fileCreateText(trace);
+        // Line by line, so a test can watch the flight as it goes.
+        if (demoTrace)
+            setvbuf(demoTrace, nullptr, _IOLBF, 0);
+        else
+            demoTraceFailed();
+    }
+    if (demoOptions.recordFile)
+        demoStartRecording();
+    if (demoPlay && demoScript.frames == 0)
         demoFinishPlaying();
 }

@@ -22,7 +22,8 @@ extern DemoOptions demoOptions;
 void demoPrepare(const Edition& ed);
 // Right after the dialogue: a timedemo's settings take the place of its answers.
 void demoAfterDialogue();
-// Right before the main loop: a recording writes its settings and from now
+// Right before the main loop: from now on every frame drawn is counted
+// after its swap; a recording writes its settings and from now
 // on is finished by every way out (exit, or SIGINT, SIGTERM, SIGHUP after
 // the frame in progress); VORTAVIA_STATE_TRACE names a file that gets the
 // jet's state after every frame.
@@ -44,6 +45,3 @@ void demoOnSpecialKeyUp(int key, int x, int y);
 // the one recorded for this frame.
 unsigned char demoSample(unsigned char captured);
 
-// Called once at the end of every frame: counts it, traces it, and ends a
-// timedemo after its last frame (the frame rate line, status 0).
-void demoFrameDone();

@@ -1,15 +1,20 @@
-// frame.cpp -- the fixed order of a frame: clear, simulate, sky, HUD, terrain, cockpit, swap, count.
+// frame.cpp -- the fixed order of a frame: clear, simulate, sky, HUD, terrain, cockpit, swap, tell.
 #include "render/frame.h"
 
 #include <GL/freeglut.h>
 
-#include "app/demo.h"
 #include "app/game_state.h"
 #include "flight/collision.h"
 #include "flight/flight_model.h"
 #include "render/cockpit.h"
 #include "render/hud.h"
 
+// ---- data ------------------------------------------------------------------
+static struct {
+    void (*afterSwap)() = nullptr;
+} frame;
+
+// ---- functions -------------------------------------------------------------
 // The cube stands in the world, unlit; on a low-end card only it gets the
 // nicer perspective correction.
 static void frameSkyCube()
@@ -57,5 +62,11 @@ void renderFrame()
 
     drawCockpitOverlay();
     glutSwapBuffers();
-    demoFrameDone();
+    if (frame.afterSwap)
+        frame.afterSwap();
+}
+
+void frameOnSwap(void (*hook)())
+{
+    frame.afterSwap = hook;
 }

@@ -5,10 +5,19 @@
 #include "sound/wave_capture.h"
 
 // ---- key bindings ----------------------------------------------------------
-static void sndDownPress()
+// The one key path that draws a whole frame from inside a key callback, and
+// so from inside a timedemo's delivery of the key: the frame's after-swap
+// hook counts it there and then, and the delivery of the input after it
+// waits for the count it now has (see demoDeliver).
+static void sndKeyDrawsFrame()
 {
     startWaveIn();
     captureCycle();
+}
+
+static void sndDownPress()
+{
+    sndKeyDrawsFrame();
     gs.accelerating = true;
 }
 
@@ -20,8 +29,7 @@ static void sndDownRelease()
 
 static void sndKeyG()
 {
-    startWaveIn();
-    captureCycle();
+    sndKeyDrawsFrame();
     closeWaveIn();
 }
 
