@@ -6,8 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/config_console.h"
-#include "app/demo.h"
 #include "app/pacing.h"
 
 // ---- constants -------------------------------------------------------------
@@ -30,7 +28,7 @@ struct CmdMenuOption {
 
 struct CmdFileOption {
     const char* name;        // "--record"
-    const char* DemoOptions::*file;
+    const char* CmdSettings::*file;
 };
 
 // An option of GLUT's own, passed on to glutInit.
@@ -40,6 +38,8 @@ struct CmdGlutOption {
 };
 
 // ---- data ------------------------------------------------------------------
+CmdSettings cmdSettings;
+
 static const CmdChoice cmdTextures[] = {{"low", '1'}, {"better", '2'}, {"large", '3'}};
 static const CmdChoice cmdDisplays[] = {{"fullscreen", '1'}, {"window", '2'}, {"gamemode", '3'}};
 static const CmdChoice cmdSkies[]    = {{"cube", '1'}, {"single", '2'}, {"lowcube", '3'}, {"auto", '4'}};
@@ -55,8 +55,8 @@ static const CmdMenuOption cmdMenus[] = {
 static_assert(sizeof cmdMenus / sizeof *cmdMenus == 3);
 
 static const CmdFileOption cmdFiles[] = {
-    {"--record",   &DemoOptions::recordFile},
-    {"--timedemo", &DemoOptions::playFile},
+    {"--record",   &CmdSettings::recordFile},
+    {"--timedemo", &CmdSettings::playFile},
 };
 
 // Not -geometry: the dialogue chooses the window, and freeglut's size and
@@ -134,7 +134,7 @@ static bool cmdMenuOption(const Edition& ed, const char* arg)
             continue;
         for (int i = 0; i < opt.count; i++)
             if (strcmp(value, opt.choices[i].value) == 0) {
-                cfgAnswers.*opt.answer = opt.choices[i].key;
+                cmdSettings.answers.*opt.answer = opt.choices[i].key;
                 return true;
             }
         cmdFail(ed, opt.name, value, opt.listed);
@@ -154,8 +154,8 @@ static bool cmdDevice(const Edition& ed, const char* arg)
         n = n * 10 + (*at - '0');
     if (at == value || *at != '\0' || n > INT_MAX)
         cmdFail(ed, "--device", value, "the number of a listed device");
-    cfgAnswers.deviceSet = true;
-    cfgAnswers.device    = (int)n;
+    cmdSettings.answers.deviceSet = true;
+    cmdSettings.answers.device    = (int)n;
     return true;
 }
 
@@ -171,7 +171,7 @@ static bool cmdFps(const Edition& ed, const char* arg)
         n = n * 10 + (*at - '0');
     if (at == value || *at != '\0' || n < kPaceMinFps || n > kPaceMaxFps)
         cmdFail(ed, "--fps", value, "a whole number of frames a second from 1 to 1000");
-    paceOptions.fps = (int)n;
+    cmdSettings.fps = (int)n;
     return true;
 }
 
@@ -183,7 +183,7 @@ static bool cmdFileOption(const Edition& ed, const char* arg)
             continue;
         if (!*value)
             cmdFail(ed, opt.name, value, "a file name");
-        demoOptions.*opt.file = value;
+        cmdSettings.*opt.file = value;
         return true;
     }
     return false;
@@ -229,13 +229,13 @@ void cmdParse(int& argc, char** argv, const Edition& ed)
             exit(0);
         }
         if (strcmp(arg, "--skip-config") == 0)
-            cfgAnswers.skipConfig = true;
+            cmdSettings.answers.skipConfig = true;
         else if (!cmdMenuOption(ed, arg) && !cmdDevice(ed, arg) && !cmdFps(ed, arg) &&
                  !cmdFileOption(ed, arg))
             cmdFail(ed, "unknown option", arg, nullptr);
     }
     // A timedemo takes no input from the player, so it has none to record.
-    if (demoOptions.recordFile && demoOptions.playFile)
+    if (cmdSettings.recordFile && cmdSettings.playFile)
         cmdFail(ed, "--record cannot be given with", "--timedemo", nullptr);
     argv[kept] = nullptr;
     argc = kept;

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "app/command_line.h"
 #include "app/edition.h"
 #include "app/game_state.h"
 #include "platform/console.h"
@@ -35,9 +36,6 @@ static const char* const cfgSkyMenu[] = {
 static_assert(sizeof cfgTextureMenu / sizeof *cfgTextureMenu == 4);
 static_assert(sizeof cfgDisplayMenu / sizeof *cfgDisplayMenu == 4);
 static_assert(sizeof cfgSkyMenu / sizeof *cfgSkyMenu == 5);
-
-// ---- data ------------------------------------------------------------------
-ConsoleAnswers cfgAnswers;
 
 // ---- menus -----------------------------------------------------------------
 template <int N>
@@ -98,18 +96,18 @@ static void cfgSkyMode(int key)
 
 bool cfgAllAnswered()
 {
-    const bool menus  = cfgAnswers.skipConfig
-                     || (cfgAnswers.textureKey && cfgAnswers.displayKey && cfgAnswers.skyKey);
-    const bool device = !edition->consoleTail || cfgAnswers.deviceSet || cfgAnswers.skipTail;
+    const bool menus  = cmdSettings.answers.skipConfig
+                     || (cmdSettings.answers.textureKey && cmdSettings.answers.displayKey && cmdSettings.answers.skyKey);
+    const bool device = !edition->consoleTail || cmdSettings.answers.deviceSet || cmdSettings.answers.skipTail;
     return menus && device;
 }
 
 // The first prompt only matters while some menu is still to be asked.
 static bool cfgMenusWanted()
 {
-    if (cfgAnswers.skipConfig)
+    if (cmdSettings.answers.skipConfig)
         return false;
-    if (cfgAnswers.textureKey && cfgAnswers.displayKey && cfgAnswers.skyKey)
+    if (cmdSettings.answers.textureKey && cmdSettings.answers.displayKey && cmdSettings.answers.skyKey)
         return true;
     printf("Configure the game before you run it for optimal performance\n");
     printf("Or press 'x' to skip config\n");
@@ -125,20 +123,20 @@ void runConfigConsole()
     // An answer given ahead of time counts even when 'x' skips the rest;
     // the menus stay in their order, since the sky reads the texture answer.
     const bool menus = cfgMenusWanted();
-    if (cfgAnswers.textureKey)
-        cfgTextureQuality(cfgAnswers.textureKey);
+    if (cmdSettings.answers.textureKey)
+        cfgTextureQuality(cmdSettings.answers.textureKey);
     else if (menus)
         cfgTextureQuality(cfgAsk(cfgTextureMenu));
-    if (cfgAnswers.displayKey)
-        cfgDisplayMode(cfgAnswers.displayKey);
+    if (cmdSettings.answers.displayKey)
+        cfgDisplayMode(cmdSettings.answers.displayKey);
     else if (menus)
         cfgDisplayMode(cfgAsk(cfgDisplayMenu));
-    if (cfgAnswers.skyKey)
-        cfgSkyMode(cfgAnswers.skyKey);
+    if (cmdSettings.answers.skyKey)
+        cfgSkyMode(cmdSettings.answers.skyKey);
     else if (menus)
         cfgSkyMode(cfgAsk(cfgSkyMenu));
 
-    if (edition->consoleTail && !cfgAnswers.skipTail)
+    if (edition->consoleTail && !cmdSettings.answers.skipTail)
         edition->consoleTail();
     printf("\n\n\nOk...Loading the game...\n\n");
     fflush(stdout);

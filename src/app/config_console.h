@@ -14,9 +14,6 @@ struct ConsoleAnswers {
     bool skipTail   = false;  // a timedemo: the edition's last question (the device) is not asked
 };
 
-// ---- data ------------------------------------------------------------------
-extern ConsoleAnswers cfgAnswers;
-
 // ---- functions -------------------------------------------------------------
 // True when the running edition has nothing left to ask: the dialogue and
 // everything after it then read nothing from the console.

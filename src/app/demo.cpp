@@ -9,7 +9,7 @@
 #include <vector>
 #include <GL/freeglut.h>
 
-#include "app/config_console.h"
+#include "app/command_line.h"
 #include "app/demo_file.h"
 #include "app/game_state.h"
 #include "flight/controls.h"
@@ -23,34 +23,38 @@ constexpr int         kDemoNameSize      = 4096 + 16;
 constexpr const char* kDemoTraceVariable = "VORTAVIA_STATE_TRACE";
 
 // ---- data ------------------------------------------------------------------
-DemoOptions demoOptions;
+static struct {
+    const Edition* edition = nullptr;
+    // The flight model steps once a frame and has no clock, so the number of
+    // frames drawn so far is the whole of the time an event needs.
+    int   frames = 0;
+    FILE* trace  = nullptr;
 
-static const Edition* demoEdition = nullptr;
-// The flight model steps once a frame and has no clock, so the number of
-// frames drawn so far is the whole of the time an event needs.
-static int   demoFrames = 0;
-static FILE* demoTrace  = nullptr;
+    // Recording.
+    FILE* out          = nullptr;
+    char  tempName[kDemoNameSize] = {};
+    int   frameWritten = -1;
+    bool  unsynced     = false;  // lines written since the last safe point
 
-// Recording.
-static FILE* demoOut          = nullptr;
-static char  demoTempName[kDemoNameSize];
-static int   demoFrameWritten = -1;
-static bool  demoUnsynced     = false;  // lines written since the last safe point
+    // Playing.
+    bool       play = false;
+    DemoScript script;
+    size_t     next         = 0;
+    double     startSeconds = 0.0;
+    bool       clockRunning = false;
+} demo;
+
 // What a stop signal's handler needs to complete the file when the frame
 // in progress never ends: the descriptor (-1 once finished or never
 // started), and the safe point packed as (bytes << 32 | frames): the file
-// cut there and given its end line is a whole demo.
-static volatile sig_atomic_t  demoLastWordFd = -1;
-static std::atomic<uint64_t>  demoSafePoint{0};
+// cut there and given its end line is a whole demo. Apart from the rest,
+// as atomics are not copied.
+static struct {
+    volatile sig_atomic_t fd = -1;
+    std::atomic<uint64_t> safePoint{0};
+} demoHandler;
 static_assert(std::atomic<uint64_t>::is_always_lock_free);
 static_assert(kDemoMaxFileSize < ((uint64_t)1 << 32) && kDemoMaxFrames >= 0);
-
-// Playing.
-static bool       demoPlay = false;
-static DemoScript demoScript;
-static size_t     demoNext         = 0;
-static double     demoStartSeconds = 0.0;
-static bool       demoClockRunning = false;
 
 // ---- console ---------------------------------------------------------------
 // The sound edition's speed prints leave the console line open: a line of
@@ -81,16 +85,16 @@ static bool demoLoad(const char* name, DemoError& err)
     std::vector<char> text((size_t)size);
     const bool read = fileReadAll(fd, text.data(), text.size());
     fileCloseData(fd);
-    return read && demoParse(text.data(), text.size(), demoEdition->name, demoEdition->capturesSound,
-                             demoScript, err);
+    return read && demoParse(text.data(), text.size(), demo.edition->name, demo.edition->capturesSound,
+                             demo.script, err);
 }
 
 [[noreturn]] static void demoFailFile(const char* name, const DemoError& err)
 {
     if (err.line > 0)
-        fprintf(stderr, "%s: %s:%d: %s\n", demoEdition->name, name, err.line, err.what);
+        fprintf(stderr, "%s: %s:%d: %s\n", demo.edition->name, name, err.line, err.what);
     else
-        fprintf(stderr, "%s: %s: %s\n", demoEdition->name, name, err.what);
+        fprintf(stderr, "%s: %s: %s\n", demo.edition->name, name, err.what);
     exit(kDemoExitBadFile);
 }
 
@@ -105,59 +109,59 @@ static const char* const demoTargetFaults[] = {
 
 void demoPrepare(const Edition& ed)
 {
-    demoEdition = &ed;
-    if (demoOptions.recordFile) {
+    demo.edition = &ed;
+    if (cmdSettings.recordFile) {
         // Told now, before the flight: the file is only put in place at its end.
-        const FileTargetFault fault = fileCheckTarget(demoOptions.recordFile);
-        if (fault != kFileTargetOk || !fileCanCreateBeside(demoOptions.recordFile)) {
+        const FileTargetFault fault = fileCheckTarget(cmdSettings.recordFile);
+        if (fault != kFileTargetOk || !fileCanCreateBeside(cmdSettings.recordFile)) {
             DemoError err = {0, ""};
             snprintf(err.what, sizeof err.what, "%s", demoTargetFaults[fault]);
-            demoFailFile(demoOptions.recordFile, err);
+            demoFailFile(cmdSettings.recordFile, err);
         }
     }
-    if (!demoOptions.playFile)
+    if (!cmdSettings.playFile)
         return;
     DemoError err;
-    if (!demoLoad(demoOptions.playFile, err))
-        demoFailFile(demoOptions.playFile, err);
-    demoPlay = true;
+    if (!demoLoad(cmdSettings.playFile, err))
+        demoFailFile(cmdSettings.playFile, err);
+    demo.play = true;
     // The file says what the dialogue would, and the sound comes from it too.
-    cfgAnswers.skipConfig = true;
-    cfgAnswers.skipTail   = true;
+    cmdSettings.answers.skipConfig = true;
+    cmdSettings.answers.skipTail   = true;
 }
 
 void demoAfterDialogue()
 {
-    if (demoPlay)
-        demoGiveSettings(demoScript.settings);
+    if (demo.play)
+        demoGiveSettings(demo.script.settings);
 }
 
 // ---- recording -------------------------------------------------------------
 static void demoFinishRecording()
 {
-    if (!demoOut)
+    if (!demo.out)
         return;
-    demoLastWordFd = -1;
-    demoWriteEnd(demoOut, demoFrames);
-    FILE* out = demoOut;
-    demoOut   = nullptr;
+    demoHandler.fd = -1;
+    demoWriteEnd(demo.out, demo.frames);
+    FILE* out = demo.out;
+    demo.out = nullptr;
     // A flight is never thrown away: what could not take its name keeps its own.
-    if (!fileReplaceWith(out, demoTempName, demoOptions.recordFile))
-        fprintf(stderr, "%s: %s: could not be written: the recording is kept as %s\n", demoEdition->name,
-                demoOptions.recordFile, demoTempName);
-    if (demoTrace)
-        fflush(demoTrace);
+    if (!fileReplaceWith(out, demo.tempName, cmdSettings.recordFile))
+        fprintf(stderr, "%s: %s: could not be written: the recording is kept as %s\n", demo.edition->name,
+                cmdSettings.recordFile, demo.tempName);
+    if (demo.trace)
+        fflush(demo.trace);
 }
 
 // Everything before this point is on its way to the disk: a stop signal's
 // handler may cut the file here and end it.
 static void demoMarkSafePoint()
 {
-    fflush(demoOut);
-    const long bytes = ftell(demoOut);
+    fflush(demo.out);
+    const long bytes = ftell(demo.out);
     if (bytes >= 0)
-        demoSafePoint.store((uint64_t)bytes << 32 | (uint32_t)demoFrames, std::memory_order_release);
-    demoUnsynced = false;
+        demoHandler.safePoint.store((uint64_t)bytes << 32 | (uint32_t)demo.frames, std::memory_order_release);
+    demo.unsynced = false;
 }
 
 // In a signal handler, while the frame in progress never ends: the file
@@ -165,10 +169,10 @@ static void demoMarkSafePoint()
 // calls only.
 static void demoLastWord()
 {
-    const int fd = demoLastWordFd;
+    const int fd = demoHandler.fd;
     if (fd < 0)
         return;
-    const uint64_t safe   = demoSafePoint.load(std::memory_order_acquire);
+    const uint64_t safe   = demoHandler.safePoint.load(std::memory_order_acquire);
     uint32_t       frames = (uint32_t)safe;
     // "end N\n", written backwards: no formatting function is safe here.
     char line[24];
@@ -180,7 +184,7 @@ static void demoLastWord()
     } while (frames > 0);
     for (int i = 3; i >= 0; i--)
         line[--at] = "end "[i];
-    fileFinishInHandler(fd, safe >> 32, line + at, sizeof line - at, demoTempName, demoOptions.recordFile);
+    fileFinishInHandler(fd, safe >> 32, line + at, sizeof line - at, demo.tempName, cmdSettings.recordFile);
 }
 
 // A file the reader would refuse is no use: stop while it is still one.
@@ -188,52 +192,52 @@ static void demoStopFull()
 {
     demoFinishRecording();
     demoStartLine();
-    printf("%s is full at %d frames: the flight goes on unrecorded.\n", demoOptions.recordFile, demoFrames);
+    printf("%s is full at %d frames: the flight goes on unrecorded.\n", cmdSettings.recordFile, demo.frames);
 }
 
 static void demoStartRecording()
 {
-    demoOut = fileCreateBeside(demoOptions.recordFile, demoTempName, sizeof demoTempName);
-    if (!demoOut) {
+    demo.out = fileCreateBeside(cmdSettings.recordFile, demo.tempName, sizeof demo.tempName);
+    if (!demo.out) {
         // Writable at start-up, but no longer: the window is open by now,
         // and its close on the way out must not turn the status into 1.
         glutCloseFunc(nullptr);
-        demoFailFile(demoOptions.recordFile, {0, "cannot be written"});
+        demoFailFile(cmdSettings.recordFile, {0, "cannot be written"});
     }
     bool settings[kDemoSettingCount];
     demoTakeSettings(settings);
-    demoWriteHeader(demoOut, demoEdition->name, settings);
+    demoWriteHeader(demo.out, demo.edition->name, settings);
     demoMarkSafePoint();
-    demoLastWordFd = fileno(demoOut);
+    demoHandler.fd = fileno(demo.out);
     atexit(demoFinishRecording);
     procCatchStopSignals(demoLastWord);
 }
 
 static void demoRecord(DemoKind kind, int code)
 {
-    if (!demoOut)
+    if (!demo.out)
         return;
     // Room for a frame line, this event and the end line, each at most a
     // line's length, or the file is full now.
-    const long bytes = ftell(demoOut);
+    const long bytes = ftell(demo.out);
     if (bytes < 0 || (uint64_t)bytes + 3 * (kDemoMaxLine + 1) > kDemoMaxFileSize) {
         demoStopFull();
         return;
     }
-    if (demoFrames != demoFrameWritten)
-        demoWriteFrame(demoOut, demoFrames);
-    demoFrameWritten = demoFrames;
-    demoWriteEvent(demoOut, {demoFrames, kind, code});
-    demoUnsynced = true;
+    if (demo.frames != demo.frameWritten)
+        demoWriteFrame(demo.out, demo.frames);
+    demo.frameWritten = demo.frames;
+    demoWriteEvent(demo.out, {demo.frames, kind, code});
+    demo.unsynced = true;
 }
 
 // ---- playing ---------------------------------------------------------------
 [[noreturn]] static void demoFinishPlaying()
 {
-    const double seconds = demoClockRunning ? procSeconds() - demoStartSeconds : 0.0;
+    const double seconds = demo.clockRunning ? procSeconds() - demo.startSeconds : 0.0;
     demoStartLine();
-    printf("timedemo: %d frames in %.3f s, %.1f fps\n", demoScript.frames, seconds,
-           seconds > 0.0 ? demoScript.frames / seconds : 0.0);
+    printf("timedemo: %d frames in %.3f s, %.1f fps\n", demo.script.frames, seconds,
+           seconds > 0.0 ? demo.script.frames / seconds : 0.0);
     ctlReleaseOnExit();
     // freeglut closes the window on the way out, and its close callback
     // would turn this ending into the player's, with status 1.
@@ -243,8 +247,8 @@ static void demoRecord(DemoKind kind, int code)
 
 static bool demoSampleDue()
 {
-    return demoNext < demoScript.events.size() && demoScript.events[demoNext].kind == kDemoSound &&
-           demoScript.events[demoNext].frame == demoFrames;
+    return demo.next < demo.script.events.size() && demo.script.events[demo.next].kind == kDemoSound &&
+           demo.script.events[demo.next].frame == demo.frames;
 }
 
 // Hands the input recorded before this frame to the handlers GLUT called
@@ -255,11 +259,11 @@ static bool demoSampleDue()
 // that frame follows it.
 static void demoDeliver()
 {
-    while (demoNext < demoScript.events.size()) {
-        const DemoEvent event = demoScript.events[demoNext];
-        if (event.frame > demoFrames || (event.kind == kDemoSound && event.frame == demoFrames))
+    while (demo.next < demo.script.events.size()) {
+        const DemoEvent event = demo.script.events[demo.next];
+        if (event.frame > demo.frames || (event.kind == kDemoSound && event.frame == demo.frames))
             return;
-        demoNext++;
+        demo.next++;
         switch (event.kind) {
         case kDemoSpecial:   onSpecialKey(event.code, 0, 0);            break;
         case kDemoSpecialUp: onSpecialKeyUp(event.code, 0, 0);          break;
@@ -271,28 +275,35 @@ static void demoDeliver()
 
 bool demoPlaying()
 {
-    return demoPlay;
+    return demo.play;
 }
 
 void demoPlayFrame()
 {
-    if (!demoClockRunning) {
-        demoStartSeconds = procSeconds();
-        demoClockRunning = true;
+    if (!demo.clockRunning) {
+        demo.startSeconds = procSeconds();
+        demo.clockRunning = true;
     }
     demoDeliver();
     // A frame with a sample was a capture cycle's; one without was drawn
     // for the window (or by the keyboard edition's idle).
     if (demoSampleDue())
-        demoEdition->idle();
+        demo.edition->idle();
     else
         renderFrame();
+}
+
+void demoReset()
+{
+    demo = {};
+    demoHandler.fd = -1;
+    demoHandler.safePoint.store(0);
 }
 
 // ---- callbacks -------------------------------------------------------------
 void demoOnKey(unsigned char key, int x, int y)
 {
-    if (demoPlay && key != kCtlEscapeKey)
+    if (demo.play && key != kCtlEscapeKey)
         return;
     demoRecord(kDemoKey, key);
     onKey(key, x, y);
@@ -300,7 +311,7 @@ void demoOnKey(unsigned char key, int x, int y)
 
 void demoOnSpecialKey(int key, int x, int y)
 {
-    if (demoPlay)
+    if (demo.play)
         return;
     // Codes past the file's range do nothing in the handler either.
     if (key >= 0 && key <= kDemoMaxSpecialCode)
@@ -310,7 +321,7 @@ void demoOnSpecialKey(int key, int x, int y)
 
 void demoOnSpecialKeyUp(int key, int x, int y)
 {
-    if (demoPlay)
+    if (demo.play)
         return;
     if (key >= 0 && key <= kDemoMaxSpecialCode)
         demoRecord(kDemoSpecialUp, key);
@@ -319,20 +330,20 @@ void demoOnSpecialKeyUp(int key, int x, int y)
 
 unsigned char demoSample(unsigned char captured)
 {
-    if (!demoPlay) {
+    if (!demo.play) {
         demoRecord(kDemoSound, captured);
         return captured;
     }
     // No sample recorded here (a hand-made file): what an unopened device holds.
     if (demoSampleDue())
-        return (unsigned char)demoScript.events[demoNext++].code;
+        return (unsigned char)demo.script.events[demo.next++].code;
     return captured;
 }
 
 // ---- frames ----------------------------------------------------------------
 static void demoTraceFailed()
 {
-    fprintf(stderr, "%s: %s: cannot be written, no state trace\n", demoEdition->name,
+    fprintf(stderr, "%s: %s: cannot be written, no state trace\n", demo.edition->name,
             procEnvironment(kDemoTraceVariable));
 }
 
@@ -341,29 +352,29 @@ static void demoTraceFailed()
 static void demoFrameDone()
 {
     // Hexadecimal floats: two traces are equal exactly when the states are.
-    if (demoTrace) {
-        fprintf(demoTrace, "%d %d %d %d %a %d %a\n", demoFrames, gs.camX, gs.camY, gs.camZ, (double)gs.heading,
+    if (demo.trace) {
+        fprintf(demo.trace, "%d %d %d %d %a %d %a\n", demo.frames, gs.camX, gs.camY, gs.camZ, (double)gs.heading,
                 gs.speed, (double)gs.bankAngle);
         // A full disk, /dev/full, a FIFO whose reader stopped: the trace goes, the flight does not.
-        if (ferror(demoTrace)) {
+        if (ferror(demo.trace)) {
             demoTraceFailed();
-            fclose(demoTrace);
-            demoTrace = nullptr;
+            fclose(demo.trace);
+            demo.trace = nullptr;
         }
     }
-    demoFrames++;
+    demo.frames++;
 
-    if (demoOptions.recordFile) {
+    if (cmdSettings.recordFile) {
         if (int sig = procStopSignal()) {
             demoFinishRecording();
             procDieOf(sig);
         }
-        if (demoOut && demoFrames == kDemoMaxFrames)
+        if (demo.out && demo.frames == kDemoMaxFrames)
             demoStopFull();
-        else if (demoOut && demoUnsynced)
+        else if (demo.out && demo.unsynced)
             demoMarkSafePoint();
     }
-    if (demoPlay && demoFrames >= demoScript.frames)
+    if (demo.play && demo.frames >= demo.script.frames)
         demoFinishPlaying();
 }
 
@@ -371,15 +382,15 @@ void demoStart()
 {
     frameOnSwap(demoFrameDone);
     if (const char* trace = procEnvironment(kDemoTraceVariable)) {
-        demoTrace = fileCreateText(trace);
+        demo.trace = fileCreateText(trace);
         // Line by line, so a test can watch the flight as it goes.
-        if (demoTrace)
-            setvbuf(demoTrace, nullptr, _IOLBF, 0);
+        if (demo.trace)
+            setvbuf(demo.trace, nullptr, _IOLBF, 0);
         else
             demoTraceFailed();
     }
-    if (demoOptions.recordFile)
+    if (cmdSettings.recordFile)
         demoStartRecording();
-    if (demoPlay && demoScript.frames == 0)
+    if (demo.play && demo.script.frames == 0)
         demoFinishPlaying();
 }

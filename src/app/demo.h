@@ -3,16 +3,6 @@
 
 #include "app/edition.h"
 
-// ---- types -----------------------------------------------------------------
-// The files named on the command line; nullptr where none was.
-struct DemoOptions {
-    const char* recordFile = nullptr;
-    const char* playFile   = nullptr;
-};
-
-// ---- data ------------------------------------------------------------------
-extern DemoOptions demoOptions;
-
 // ---- functions -------------------------------------------------------------
 // Before the dialogue and before any window. A timedemo's file is read and
 // checked whole (a bad one: one line on standard error naming the file and
@@ -20,6 +10,8 @@ extern DemoOptions demoOptions;
 // (the sound device) included. A recording's file must be writable (or
 // the same line and status).
 void demoPrepare(const Edition& ed);
+// Back to the start: nothing recorded, played, traced or counted.
+void demoReset();
 // Right after the dialogue: a timedemo's settings take the place of its answers.
 void demoAfterDialogue();
 // Right before the main loop: from now on every frame drawn is counted

@@ -16,11 +16,14 @@ struct Edition {
     const char* deviceOptionHelp;  // --help's line for --device; nullptr: no such option
     const char* keyHelp;           // --help's lines for the keys that differ
     bool capturesSound;     // each capture cycle reads a sample, which a demo must hold
+    void (*reset)();        // the edition's own file state back to its start; nullptr: none
 };
 
 extern const Edition  kKeyboardEdition;
 // The running edition: nullptr until the entry point selects one.
 extern const Edition* edition;
 
-// Makes `ed` the running edition and resets the game state to its start values.
+// The one reset: makes `ed` the running edition and puts everything back to
+// its start: the game state, the command line's settings and every file's
+// own state (the edition's too).
 void editionSelect(const Edition& ed);

@@ -20,4 +20,5 @@ const Edition kKeyboardEdition = {
         "  Up            throttle\n"
         "  Down          brake (each press brakes harder)\n",
     .capturesSound = false,
+    .reset         = nullptr,
 };

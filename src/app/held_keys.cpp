@@ -24,6 +24,11 @@ static unsigned char heldKeyOf(unsigned char key)
     return key >= 'A' && key <= 'Z' ? (unsigned char)(key - 'A' + 'a') : key;
 }
 
+void heldReset()
+{
+    held = {};
+}
+
 void heldReleaseAll()
 {
     for (int code = 0; code < kHeldCodes; code++)

@@ -15,6 +15,9 @@ void heldOnKeyUp(unsigned char key, int x, int y);
 void heldOnSpecialKey(int key, int x, int y);
 void heldOnSpecialKeyUp(int key, int x, int y);
 
+// Back to the start: no key held.
+void heldReset();
+
 // Lets go of every held key: the game gets the release of each special
 // key, as from the player, and the next press of any key counts again.
 void heldReleaseAll();

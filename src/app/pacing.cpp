@@ -1,6 +1,7 @@
 // pacing.cpp -- --fps: schedules frames on the monotonic clock and sleeps out the time between.
 #include "app/pacing.h"
 
+#include "app/command_line.h"
 #include "platform/process.h"
 
 // ---- constants -------------------------------------------------------------
@@ -9,8 +10,6 @@ constexpr double kPaceStallSeconds = 1.0;
 static_assert(kPaceStallSeconds >= 1.0 / kPaceMinFps);
 
 // ---- data ------------------------------------------------------------------
-PaceOptions paceOptions;
-
 static struct {
     void (*idle)() = nullptr;
     PaceClock clock;
@@ -30,15 +29,20 @@ double paceSchedule(PaceClock& clock, double now, double interval)
     return wake;
 }
 
+void paceReset()
+{
+    pace = {};
+}
+
 static void pacedIdle()
 {
-    procSleepUntil(paceSchedule(pace.clock, procSeconds(), 1.0 / paceOptions.fps));
+    procSleepUntil(paceSchedule(pace.clock, procSeconds(), 1.0 / cmdSettings.fps));
     pace.idle();
 }
 
 void (*paceIdle(void (*idle)()))()
 {
-    if (paceOptions.fps <= 0)
+    if (cmdSettings.fps <= 0)
         return idle;
     pace.idle  = idle;
     pace.clock = {};

@@ -6,19 +6,11 @@ constexpr int kPaceMinFps = 1;
 constexpr int kPaceMaxFps = 1000;
 
 // ---- types -----------------------------------------------------------------
-// The frame rate asked for on the command line; 0: as fast as frames come.
-struct PaceOptions {
-    int fps = 0;
-};
-
 // When the next frame is due, on the monotonic clock (seconds).
 struct PaceClock {
     double due     = 0.0;
     bool   running = false;
 };
-
-// ---- data ------------------------------------------------------------------
-extern PaceOptions paceOptions;
 
 // ---- functions -------------------------------------------------------------
 // The time to wait until before drawing a frame asked for at `now`, one
@@ -28,6 +20,9 @@ extern PaceOptions paceOptions;
 // than a second the schedule starts afresh from `now` instead of drawing
 // the missed frames at once.
 double paceSchedule(PaceClock& clock, double now, double interval);
+
+// Back to the start: no idle callback paced yet.
+void paceReset();
 
 // The idle callback to register: `idle` itself without --fps, else one
 // that sleeps until the next frame is due and then calls `idle`.

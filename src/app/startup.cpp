@@ -118,9 +118,9 @@ void appRun(int argc, char** argv, const Edition& ed)
 {
     // Before anything else: --help and a bad option touch neither the
     // display nor the terminal.
+    editionSelect(ed);
     cmdParse(argc, argv, ed);
     procGuardStandardFiles();
-    editionSelect(ed);
     // A bad timedemo ends here, before any window; a good one answers everything.
     demoPrepare(ed);
     if (cfgAllAnswered())

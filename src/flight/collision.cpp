@@ -17,7 +17,9 @@ constexpr int kCollisionHalfWidth = kWorldObstacleHalf;
 // ---- data ------------------------------------------------------------------
 // A field whose files could not be read holds no obstacle at all, rather
 // than 5000 points at the origin.
-static bool colFieldLoaded = false;
+static struct {
+    bool fieldLoaded = false;
+} col;
 
 // ---- loading ---------------------------------------------------------------
 // One decimal integer as "%d" reads it (blanks, an optional sign, digits),
@@ -92,7 +94,7 @@ void loadCollisionField()
     // nothing to go by.
     const char* bad = readX < 0 ? "arrx.txt cannot be opened" : readX == 0 ? "arrx.txt holds no number"
                     : readZ < 0 ? "arrz.txt cannot be opened" : nullptr;
-    colFieldLoaded = bad == nullptr;
+    col.fieldLoaded = bad == nullptr;
     if (readX > 0)
         colReportShort("arrx.txt", readX);
     if (readX > 0 && readZ >= 0)
@@ -101,10 +103,15 @@ void loadCollisionField()
         printf("\n%s: flying without obstacles. ", bad);
 }
 
+void colReset()
+{
+    col = {};
+}
+
 // ---- test ------------------------------------------------------------------
 bool testCollision()
 {
-    if (!gs.collisionEnabled || !colFieldLoaded)
+    if (!gs.collisionEnabled || !col.fieldLoaded)
         return false;
 
     // Exactly the step the flight update would take, before truncation.

@@ -8,6 +8,11 @@
 #include "app/edition.h"
 #include "app/game_state.h"
 
+// ---- data ------------------------------------------------------------------
+static struct {
+    bool quitting = false;  // set once the game is on its way out
+} ctl;
+
 // ---- special keys ----------------------------------------------------------
 // Game mode has a screen of its own, with no window to go back to.
 static void ctlToggleFullScreen()
@@ -75,6 +80,11 @@ void ctlBrakeRelease()
     gs.speed = 0;
 }
 
+void ctlReset()
+{
+    ctl = {};
+}
+
 // ---- ASCII keys ------------------------------------------------------------
 void ctlReleaseOnExit()
 {
@@ -95,13 +105,11 @@ static void ctlShrinkViewport()
     glViewport(70, 190, 500, 320);
 }
 
-// Set once the game is on its way out.
-static bool ctlQuitting = false;
 
 // The one way out of a running game: Escape, or the window being closed.
 [[noreturn]] static void ctlQuit()
 {
-    ctlQuitting = true;
+    ctl.quitting = true;
     ctlReleaseOnExit();
     exit(kCtlExitStatus);
 }
@@ -111,7 +119,7 @@ void onWindowClose()
     // freeglut's own exit handler destroys the window too, and calls this
     // again from inside exit(): the textures are given back by then, and a
     // second exit() from an exit handler is undefined.
-    if (ctlQuitting)
+    if (ctl.quitting)
         return;
     // freeglut makes the closing window's context current before it calls
     // this, so the textures can still be given back.

@@ -20,5 +20,8 @@ void onWindowClose();
 void ctlBrakePress();
 void ctlBrakeRelease();
 
+// Back to the start: not on the way out.
+void ctlReset();
+
 // Releases what Escape releases before the process ends (the sky textures).
 void ctlReleaseOnExit();

@@ -53,4 +53,5 @@ const Edition kSoundEdition = {
         "  Down          capture while held; its release closes the device for good\n"
         "  g             capture once, then close the device\n",
     .capturesSound = true,  // demos hold the sample of every capture cycle
+    .reset         = capReset,
 };

@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstdio>
 
-#include "app/config_console.h"
+#include "app/command_line.h"
 #include "app/demo.h"
 #include "app/game_state.h"
 #include "platform/console.h"
@@ -20,8 +20,15 @@ constexpr int      kCapReplySize  = 80;   // longer replies are cut, the number 
 constexpr int      kCapNotListed  = -1;   // the device number of a reply too large for any device
 
 // ---- data ------------------------------------------------------------------
-// A number too large for a device number is named as typed.
-static char capTypedNumber[kCapReplySize] = {};
+static struct {
+    // A number too large for a device number is named as typed.
+    char typedNumber[kCapReplySize] = {};
+} cap;
+
+void capReset()
+{
+    cap = {};
+}
 
 // ---- device menu -----------------------------------------------------------
 // Takes the reply the way "%d" reads a number (blanks, a sign, digits), but a
@@ -29,7 +36,7 @@ static char capTypedNumber[kCapReplySize] = {};
 // an empty reply is no number: device 0, at once.
 static void capTakeReply(const char* reply)
 {
-    capTypedNumber[0] = '\0';
+    cap.typedNumber[0] = '\0';
     const char* at = reply;
     while (*at == ' ' || *at == '\t' || *at == '\r' || *at == '\v' || *at == '\f')
         at++;
@@ -53,7 +60,7 @@ static void capTakeReply(const char* reply)
         return;
     }
     gs.waveDeviceId = kCapNotListed;
-    snprintf(capTypedNumber, sizeof capTypedNumber, "%.*s", (int)(at - start), start);
+    snprintf(cap.typedNumber, sizeof cap.typedNumber, "%.*s", (int)(at - start), start);
 }
 
 void chooseWaveDevice()
@@ -65,11 +72,11 @@ void chooseWaveDevice()
             printf("%d) %s\n", id, gs.waveDeviceCaps.szPname);
     }
     printf("Please choose the wave in device");
-    if (cfgAnswers.deviceSet) {
+    if (cmdSettings.answers.deviceSet) {
         // Shown as if typed, so the console tells which device was meant.
-        printf("%d\n", cfgAnswers.device);
-        gs.waveDeviceId   = cfgAnswers.device;
-        capTypedNumber[0] = '\0';
+        printf("%d\n", cmdSettings.answers.device);
+        gs.waveDeviceId   = cmdSettings.answers.device;
+        cap.typedNumber[0] = '\0';
     } else {
         // No number (or no input at all) leaves device 0, the system's default.
         char reply[kCapReplySize];
@@ -96,10 +103,10 @@ void openWaveIn()
     // then does nothing and the game flies by the keys alone. The step's
     // "Done!" stays as the dialogue has always shown it; the line after it
     // keeps the failure from passing for a success.
-    bool opened = !capTypedNumber[0] && wavOpen(&gs.waveIn, gs.waveDeviceId, &gs.waveFormat) == kWavOk;
+    bool opened = !cap.typedNumber[0] && wavOpen(&gs.waveIn, gs.waveDeviceId, &gs.waveFormat) == kWavOk;
     printf("Done!\n");
-    if (!opened && capTypedNumber[0])
-        printf("Device %s cannot capture sound: flying without the sound throttle.\n", capTypedNumber);
+    if (!opened && cap.typedNumber[0])
+        printf("Device %s cannot capture sound: flying without the sound throttle.\n", cap.typedNumber);
     else if (!opened)
         printf("Device %d cannot capture sound: flying without the sound throttle.\n", gs.waveDeviceId);
     startWaveIn();

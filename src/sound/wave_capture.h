@@ -8,6 +8,8 @@ constexpr int kSoundSpeedBase   = 127;  // speed = (sample - 127) * 75
 constexpr int kSoundSpeedFactor = 75;
 
 // ---- functions -------------------------------------------------------------
+// Back to the start: no device number typed.
+void capReset();
 // Lists the devices, reads the player's choice and opens it (last question of the console).
 void chooseWaveDevice();
 // Opens device `gs.waveDeviceId` in the capture format, then starts it.

@@ -5,10 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
-#include "app/config_console.h"
-#include "app/demo.h"
 #include "app/edition.h"
-#include "app/pacing.h"
 #include "sound/edition_sound.h"
 
 struct Parsed {
@@ -26,17 +23,15 @@ static Parsed parse(const Edition& ed, std::vector<std::string> args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
     int argc = (int)args.size();
-    cfgAnswers = {};
+    editionSelect(ed);
     cmdParse(argc, argv.data(), ed);
-    // The demo options point into argv, which goes with this call.
-    Parsed p = {{}, cfgAnswers, demoOptions.recordFile ? demoOptions.recordFile : "-",
-                demoOptions.playFile ? demoOptions.playFile : "-", paceOptions.fps};
+    // The file names point into argv, which goes with this call.
+    const CmdSettings& set = cmdSettings;
+    Parsed p = {{}, set.answers, set.recordFile ? set.recordFile : "-", set.playFile ? set.playFile : "-", set.fps};
     for (int i = 1; i < argc; i++)
         p.left.push_back(argv[i]);
     EXPECT_EQ(argv[argc], nullptr);
-    cfgAnswers  = {};
-    demoOptions = {};
-    paceOptions = {};
+    editionSelect(ed);
     return p;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <gtest/gtest.h>
 
+#include "app/command_line.h"
 #include "app/config_console.h"
 #include "app/edition.h"
 #include "app/game_state.h"
@@ -38,10 +39,11 @@ struct ConsoleRun {
     long        unread;  // keys the dialogue left in the script
 };
 
-// Runs the dialogue over `keys` and returns what it printed.
-static ConsoleRun runWith(const char* keys)
+// Runs the dialogue over `keys`, with `given` answered ahead, and returns what it printed.
+static ConsoleRun runWith(const char* keys, const ConsoleAnswers& given = {})
 {
     editionSelect(kKeyboardEdition);
+    cmdSettings.answers = given;
     FILE* in = fmemopen((void*)keys, strlen(keys), "r");
     conSetInput(in);
     testing::internal::CaptureStdout();
@@ -194,9 +196,7 @@ TEST(ConfigConsole, AnswersGivenAheadAreNotAskedAndTheRestAre)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown);
-        cfgAnswers = c.given;
-        ConsoleRun run = runWith(c.keys);
-        cfgAnswers = {};
+        ConsoleRun run = runWith(c.keys, c.given);
         const size_t credit = run.out.find("\n\n\n\n\n") + 5;
         EXPECT_EQ(run.out.substr(credit), c.shown + kClosing);
         EXPECT_EQ(run.unread, c.unread);
