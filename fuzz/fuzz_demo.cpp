@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/demo_file.h"
+#include "demo/demo_file.h"
 
 static std::string fdWritten(const char* edition, const DemoScript& script)
 {

@@ -2,7 +2,7 @@
 #include "app/edition.h"
 
 #include "app/command_line.h"
-#include "app/demo.h"
+#include "demo/demo.h"
 #include "app/game_state.h"
 #include "app/held_keys.h"
 #include "app/pacing.h"

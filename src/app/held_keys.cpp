@@ -3,7 +3,7 @@
 
 #include <GL/freeglut.h>
 
-#include "app/demo.h"
+#include "demo/demo.h"
 #include "platform/keyboard.h"
 
 // ---- constants -------------------------------------------------------------

@@ -6,7 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/config_console.h"
-#include "app/demo.h"
+#include "demo/demo.h"
 #include "app/game_state.h"
 #include "app/held_keys.h"
 #include "app/pacing.h"
@@ -122,7 +122,7 @@ void appRun(int argc, char** argv, const Edition& ed)
     cmdParse(argc, argv, ed);
     procGuardStandardFiles();
     // A bad timedemo ends here, before any window; a good one answers everything.
-    demoPrepare(ed);
+    demoPrepare();
     if (cfgAllAnswered())
         conSetUnattended();
     // Console lines must show as they happen, also when the console is a pipe.

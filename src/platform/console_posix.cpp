@@ -1,6 +1,6 @@
 // console_posix.cpp -- console input on POSIX terminals, pipes and files.
 #include "platform/console.h"
-#include "platform/process.h"
+#include "platform/signals.h"
 
 #include <cerrno>
 #include <csignal>
@@ -16,8 +16,6 @@ static bool                  conHandlersSet = false;
 static bool                  conInDialogue  = false;
 static bool                  conUnattended  = false;
 
-static const int conFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
 // ---- raw mode --------------------------------------------------------------
 static void conLeaveRaw()
 {
@@ -29,27 +27,12 @@ static void conLeaveRaw()
 
 // A signal that ends the program while a key is awaited must not leave the
 // player's terminal without echo: restore it, then die of the same signal.
-static void conOnFatalSignal(int sig)
-{
-    conLeaveRaw();
-    signal(sig, SIG_DFL);
-    raise(sig);
-}
-
 static void conInstallHandlers()
 {
     if (conHandlersSet)
         return;
     conHandlersSet = true;
-    for (int sig : conFatalSignals) {
-        // Ignored from the start (nohup's SIGHUP): it must not end the dialogue either.
-        if (procSignalIgnored(sig))
-            continue;
-        struct sigaction sa = {};
-        sa.sa_handler = conOnFatalSignal;
-        sigemptyset(&sa.sa_mask);
-        sigaction(sig, &sa, nullptr);
-    }
+    sigUndoOnEnd(conLeaveRaw);
     atexit(conLeaveRaw);
 }
 

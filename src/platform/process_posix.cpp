@@ -1,23 +1,12 @@
-// process_posix.cpp -- standard descriptors, SIGPIPE and the stop signals, clock and environment on POSIX.
+// process_posix.cpp -- standard descriptors, clock and environment on POSIX.
 #include "platform/process.h"
+#include "platform/signals.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
-#include <sys/time.h>
 #include <unistd.h>
-
-// ---- constants -------------------------------------------------------------
-// How long the frame in progress has to finish after a stop signal: a
-// frame held up by the X server or a device must not keep the game alive.
-constexpr int kProcStopWaitMs = 500;
-
-// ---- data ------------------------------------------------------------------
-static const int             procStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-static volatile sig_atomic_t procStopCaught    = 0;
-static void (*procLastWord)()                  = nullptr;
 
 // ---- functions -------------------------------------------------------------
 void procGuardStandardFiles()
@@ -32,67 +21,7 @@ void procGuardStandardFiles()
             close(null);
         }
     }
-    signal(SIGPIPE, SIG_IGN);
-}
-
-// ---- stop signals ----------------------------------------------------------
-static void procNoteStop(int sig)
-{
-    if (procStopCaught)
-        return;
-    procStopCaught = sig;
-    struct itimerval due = {};
-    due.it_value.tv_usec = kProcStopWaitMs * 1000;
-    setitimer(ITIMER_REAL, &due, nullptr);
-}
-
-// The frame did not finish in time: the last word, then the signal's own end.
-static void procStopOverdue(int)
-{
-    if (procLastWord)
-        procLastWord();
-    procDieOf(procStopCaught);
-}
-
-static void procSetHandler(int sig, void (*handler)(int))
-{
-    struct sigaction sa = {};
-    sa.sa_handler = handler;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(sig, &sa, nullptr);
-}
-
-bool procSignalIgnored(int sig)
-{
-    struct sigaction now;
-    return sigaction(sig, nullptr, &now) == 0 && now.sa_handler == SIG_IGN;
-}
-
-void procCatchStopSignals(void (*lastWord)())
-{
-    procLastWord = lastWord;
-    procSetHandler(SIGALRM, procStopOverdue);
-    for (int sig : procStopSignals)
-        if (!procSignalIgnored(sig))
-            procSetHandler(sig, procNoteStop);
-}
-
-int procStopSignal()
-{
-    if (procStopCaught) {
-        // Seen in time: the caller finishes and dies itself.
-        struct itimerval off = {};
-        setitimer(ITIMER_REAL, &off, nullptr);
-    }
-    return procStopCaught;
-}
-
-void procDieOf(int sig)
-{
-    signal(sig, SIG_DFL);
-    raise(sig);
-    _exit(128 + sig);  // only if the signal is blocked
+    sigIgnoreBrokenPipe();
 }
 
 // ---- clock and environment -------------------------------------------------

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "app/command_line.h"
-#include "app/demo.h"
+#include "demo/demo.h"
 #include "app/game_state.h"
 #include "platform/console.h"
 #include "platform/wavein.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <gtest/gtest.h>
 
-#include "app/demo_file.h"
+#include "demo/demo_file.h"
 #include "app/edition.h"
 #include "app/game_state.h"
 

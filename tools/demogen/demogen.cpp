@@ -9,7 +9,7 @@
 #include <cstring>
 #include <GL/freeglut.h>
 
-#include "app/demo_file.h"
+#include "demo/demo_file.h"
 
 // ---- constants -------------------------------------------------------------
 constexpr int kDgFrames = 2400;

@@ -1,15 +1,13 @@
 // demo.h -- a flight's input recorded frame by frame (--record), and flown again as a timedemo (--timedemo).
 #pragma once
 
-#include "app/edition.h"
-
 // ---- functions -------------------------------------------------------------
 // Before the dialogue and before any window. A timedemo's file is read and
 // checked whole (a bad one: one line on standard error naming the file and
 // the line, status 2) and answers every question, the edition's last one
 // (the sound device) included. A recording's file must be writable (or
 // the same line and status).
-void demoPrepare(const Edition& ed);
+void demoPrepare();
 // Back to the start: nothing recorded, played, traced or counted.
 void demoReset();
 // Right after the dialogue: a timedemo's settings take the place of its answers.

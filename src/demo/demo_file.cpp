@@ -1,5 +1,5 @@
 // demo_file.cpp -- the demo file's text: one line each for the header, the settings, frames and events.
-#include "app/demo_file.h"
+#include "demo/demo_file.h"
 
 #include <cstdarg>
 #include <cstring>
