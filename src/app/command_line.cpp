@@ -1,12 +1,12 @@
 // command_line.cpp -- --help, --version, the options that answer the dialogue ahead of time, and the demo files.
 #include "app/command_line.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/pacing.h"
+#include "app/whole_number.h"
 
 // ---- constants -------------------------------------------------------------
 constexpr int kCmdExitUsage = 2;
@@ -148,14 +148,11 @@ static bool cmdDevice(const Edition& ed, const char* arg)
     const char* value = ed.deviceOptionHelp ? cmdValue(arg, "--device") : nullptr;
     if (!value)
         return false;
-    long long n = 0;
-    const char* at = value;
-    for (; *at >= '0' && *at <= '9' && n <= INT_MAX; at++)
-        n = n * 10 + (*at - '0');
-    if (at == value || *at != '\0' || n > INT_MAX)
+    const NumRead n = numRead(value, false);
+    if (!n.fits || *n.end != '\0')
         cmdFail(ed, "--device", value, "the number of a listed device");
     cmdSettings.answers.deviceSet = true;
-    cmdSettings.answers.device    = (int)n;
+    cmdSettings.answers.device    = (int)n.value;
     return true;
 }
 
@@ -165,13 +162,10 @@ static bool cmdFps(const Edition& ed, const char* arg)
     const char* value = cmdValue(arg, "--fps");
     if (!value)
         return false;
-    long n = 0;
-    const char* at = value;
-    for (; *at >= '0' && *at <= '9' && n <= kPaceMaxFps; at++)
-        n = n * 10 + (*at - '0');
-    if (at == value || *at != '\0' || n < kPaceMinFps || n > kPaceMaxFps)
+    const NumRead n = numRead(value, false);
+    if (!n.fits || *n.end != '\0' || n.value < kPaceMinFps || n.value > kPaceMaxFps)
         cmdFail(ed, "--fps", value, "a whole number of frames a second from 1 to 1000");
-    cmdSettings.fps = (int)n;
+    cmdSettings.fps = (int)n.value;
     return true;
 }
 

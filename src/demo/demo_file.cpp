@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "app/whole_number.h"
+
 // ---- types -----------------------------------------------------------------
 // The reader's place in the text, and the line it read last, split into
 // its word and its one value.
@@ -93,17 +95,11 @@ static bool demoFail(DemoError& err, int line, const char* format, ...)
 // zero, at most `max`.
 static bool demoNumber(const char* text, int max, int& value)
 {
-    const size_t length = strlen(text);
-    if (length == 0 || length > 9 || (text[0] == '0' && length > 1))
+    const NumRead n = numRead(text, false);
+    if (!n.fits || *n.end != '\0' || (text[0] == '0' && n.end - text > 1))
         return false;
-    long n = 0;
-    for (const char* c = text; *c; c++) {
-        if (*c < '0' || *c > '9')
-            return false;
-        n = n * 10 + (*c - '0');
-    }
-    value = (int)n;
-    return n <= max;
+    value = (int)n.value;
+    return n.value <= max;
 }
 
 // Takes the next line: 1, or 0 at the end of the text, or -1 with `err`

@@ -25,7 +25,10 @@ static struct {
 // One decimal integer as "%d" reads it (blanks, an optional sign, digits),
 // except that a number too large for an int is no number rather than a
 // wrapped one. False when there is no number here; the reading then stops
-// for good, as if the token that failed were never consumed.
+// for good, as if the token that failed were never consumed. Its own reader,
+// not numRead: it reads a stream a character at a time, any blank (line
+// breaks too) parts two numbers, and a number too large ends the reading
+// instead of being kept as typed.
 static bool colReadInt(FILE* in, int& value)
 {
     int c;

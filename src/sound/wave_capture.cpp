@@ -2,12 +2,12 @@
 #include "sound/wave_capture.h"
 
 #include <atomic>
-#include <climits>
 #include <cstdio>
 
 #include "app/command_line.h"
 #include "demo/demo.h"
 #include "app/game_state.h"
+#include "app/whole_number.h"
 #include "platform/console.h"
 #include "platform/wavein.h"
 #include "render/frame.h"
@@ -40,27 +40,15 @@ static void capTakeReply(const char* reply)
     const char* at = reply;
     while (*at == ' ' || *at == '\t' || *at == '\r' || *at == '\v' || *at == '\f')
         at++;
-    const char* start = at;
-    if (*at == '+' || *at == '-')
-        at++;
-    if (*at < '0' || *at > '9')
+    const NumRead n = numRead(at, true);
+    if (!n.digits)
         return;  // not a number: the id stays as it was
-
-    long long value = 0;
-    bool      fits  = true;
-    for (; *at >= '0' && *at <= '9'; at++) {
-        if (fits)
-            value = value * 10 + (*at - '0');
-        fits = fits && value <= (long long)INT_MAX + 1;
-    }
-    if (*start == '-')
-        value = -value;
-    if (fits && value >= INT_MIN && value <= INT_MAX) {
-        gs.waveDeviceId = (int)value;
+    if (n.fits) {
+        gs.waveDeviceId = (int)n.value;
         return;
     }
     gs.waveDeviceId = kCapNotListed;
-    snprintf(cap.typedNumber, sizeof cap.typedNumber, "%.*s", (int)(at - start), start);
+    snprintf(cap.typedNumber, sizeof cap.typedNumber, "%.*s", (int)(n.end - at), at);
 }
 
 void chooseWaveDevice()
