@@ -2,7 +2,7 @@
 #include "app/pacing.h"
 
 #include "app/command_line.h"
-#include "platform/process.h"
+#include "platform/clock.h"
 
 // ---- constants -------------------------------------------------------------
 constexpr double kPaceStallSeconds = 1.0;
@@ -36,7 +36,7 @@ void paceReset()
 
 static void pacedIdle()
 {
-    procSleepUntil(paceSchedule(pace.clock, procSeconds(), 1.0 / cmdSettings.fps));
+    clkSleepUntil(paceSchedule(pace.clock, clkSeconds(), 1.0 / cmdSettings.fps));
     pace.idle();
 }
 

@@ -10,8 +10,8 @@
 #include "demo/demo.h"
 #include "demo/demo_parts.h"
 #include "flight/controls.h"
+#include "platform/clock.h"
 #include "platform/file.h"
-#include "platform/process.h"
 #include "render/frame.h"
 
 // ---- data ------------------------------------------------------------------
@@ -70,7 +70,7 @@ void demoAfterDialogue()
 // ---- playing ---------------------------------------------------------------
 [[noreturn]] static void playFinish()
 {
-    const double seconds = play.clockRunning ? procSeconds() - play.startSeconds : 0.0;
+    const double seconds = play.clockRunning ? clkSeconds() - play.startSeconds : 0.0;
     demoStartLine();
     printf("timedemo: %d frames in %.3f s, %.1f fps\n", play.script.frames, seconds,
            seconds > 0.0 ? play.script.frames / seconds : 0.0);
@@ -117,7 +117,7 @@ bool demoPlaying()
 void demoPlayFrame()
 {
     if (!play.clockRunning) {
-        play.startSeconds = procSeconds();
+        play.startSeconds = clkSeconds();
         play.clockRunning = true;
     }
     playDeliver();

@@ -1,4 +1,4 @@
-// process.h -- the process's standard descriptors, its clock and its environment.
+// process.h -- the process's standard descriptors and its environment.
 #pragma once
 
 // ---- functions -------------------------------------------------------------
@@ -8,12 +8,6 @@
 // console pipe whose reader went away from killing the game: the output is
 // lost and the flight goes on.
 void procGuardStandardFiles();
-
-// Seconds on a clock that only goes forward, from an arbitrary start.
-double procSeconds();
-// Sleeps until procSeconds() reaches `seconds`; returns at once when it
-// already has, and early when a signal comes, so a stop is seen in time.
-void procSleepUntil(double seconds);
 
 // The environment variable `name`, or nullptr when unset or empty.
 const char* procEnvironment(const char* name);

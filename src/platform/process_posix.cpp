@@ -1,10 +1,9 @@
-// process_posix.cpp -- standard descriptors, clock and environment on POSIX.
+// process_posix.cpp -- standard descriptors and environment on POSIX.
 #include "platform/process.h"
 #include "platform/signals.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -24,28 +23,7 @@ void procGuardStandardFiles()
     sigIgnoreBrokenPipe();
 }
 
-// ---- clock and environment -------------------------------------------------
-double procSeconds()
-{
-    struct timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (double)now.tv_sec + now.tv_nsec / 1e9;
-}
-
-void procSleepUntil(double seconds)
-{
-    if (seconds <= procSeconds())
-        return;
-    struct timespec due;
-    due.tv_sec  = (time_t)seconds;
-    due.tv_nsec = (long)((seconds - (double)due.tv_sec) * 1e9);
-    if (due.tv_nsec >= 1000000000L)
-        due.tv_nsec = 999999999L;
-    // Absolute on the same clock as procSeconds: no drift from the time
-    // spent getting here.
-    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
-}
-
+// ---- environment -----------------------------------------------------------
 const char* procEnvironment(const char* name)
 {
     const char* value = getenv(name);
