@@ -9,19 +9,21 @@
 #include <unistd.h>
 
 // ---- data ------------------------------------------------------------------
-static FILE*                 conIn = nullptr;
-static struct termios        conSavedMode;
-static volatile sig_atomic_t conRawActive   = 0;
-static bool                  conHandlersSet = false;
-static bool                  conInDialogue  = false;
-static bool                  conUnattended  = false;
+static struct {
+    FILE*                 in = nullptr;  // nullptr: standard input
+    struct termios        savedMode;
+    volatile sig_atomic_t rawActive   = 0;
+    bool                  handlersSet = false;
+    bool                  inDialogue  = false;
+    bool                  unattended  = false;
+} con;
 
 // ---- raw mode --------------------------------------------------------------
 static void conLeaveRaw()
 {
-    if (conRawActive) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &conSavedMode);
-        conRawActive = 0;
+    if (con.rawActive) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &con.savedMode);
+        con.rawActive = 0;
     }
 }
 
@@ -29,9 +31,9 @@ static void conLeaveRaw()
 // player's terminal without echo: restore it, then die of the same signal.
 static void conInstallHandlers()
 {
-    if (conHandlersSet)
+    if (con.handlersSet)
         return;
-    conHandlersSet = true;
+    con.handlersSet = true;
     sigUndoOnEnd(conLeaveRaw);
     atexit(conLeaveRaw);
 }
@@ -39,16 +41,16 @@ static void conInstallHandlers()
 static bool conEnterRaw()
 {
     struct termios raw;
-    if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &conSavedMode) != 0)
+    if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &con.savedMode) != 0)
         return false;
     conInstallHandlers();
-    raw = conSavedMode;
+    raw = con.savedMode;
     raw.c_lflag &= ~(ICANON | ECHO);  // ISIG stays: Ctrl-C still interrupts
     raw.c_cc[VMIN]  = 1;
     raw.c_cc[VTIME] = 0;
-    conRawActive = 1;
+    con.rawActive = 1;
     if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) {
-        conRawActive = 0;
+        con.rawActive = 0;
         return false;
     }
     return true;
@@ -57,21 +59,21 @@ static bool conEnterRaw()
 // ---- dialogue --------------------------------------------------------------
 void conBeginDialogue()
 {
-    if (!conInDialogue && !conUnattended)
-        conInDialogue = conEnterRaw();
+    if (!con.inDialogue && !con.unattended)
+        con.inDialogue = conEnterRaw();
 }
 
 void conEndDialogue()
 {
-    if (conInDialogue)
+    if (con.inDialogue)
         conLeaveRaw();
-    conInDialogue = false;
+    con.inDialogue = false;
 }
 
 // ---- reads -----------------------------------------------------------------
 static FILE* conInput()
 {
-    return conIn ? conIn : stdin;
+    return con.in ? con.in : stdin;
 }
 
 static int conGetc(FILE* in)
@@ -89,10 +91,10 @@ int conReadKey()
     // Outside the dialogue raw mode goes on before the prompt shows, so a
     // key typed the moment the prompt appears is neither echoed nor held
     // back for an Enter.
-    if (conUnattended)
+    if (con.unattended)
         return kConKeyEnd;
     FILE* in  = conInput();
-    bool  raw = in == stdin && !conInDialogue && conEnterRaw();
+    bool  raw = in == stdin && !con.inDialogue && conEnterRaw();
     fflush(stdout);
     int c = conGetc(in);
     if (raw)
@@ -102,14 +104,14 @@ int conReadKey()
 
 int conReadLine(char* line, int size)
 {
-    if (conUnattended) {
+    if (con.unattended) {
         if (size > 0)
             line[0] = '\0';
         return -1;
     }
     FILE* in = conInput();
     // A typed line is echoed and edited as usual, then the dialogue's mode is back.
-    const bool cooked = in == stdin && conInDialogue;
+    const bool cooked = in == stdin && con.inDialogue;
     if (cooked)
         conLeaveRaw();
     fflush(stdout);
@@ -128,10 +130,10 @@ int conReadLine(char* line, int size)
 
 void conSetUnattended()
 {
-    conUnattended = true;
+    con.unattended = true;
 }
 
 void conSetInput(FILE* in)
 {
-    conIn = in;
+    con.in = in;
 }
