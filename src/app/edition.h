@@ -24,6 +24,7 @@ extern const Edition  kKeyboardEdition;
 extern const Edition* edition;
 
 // The one reset: makes `ed` the running edition and puts everything back to
-// its start: the game state, the command line's settings and every file's
-// own state (the edition's too).
+// its start: the game state, the command line's settings and the own state
+// of every file above the platform layer (the edition's too). The platform
+// layer's, which stands for the terminal and the devices, stays as it is.
 void editionSelect(const Edition& ed);
