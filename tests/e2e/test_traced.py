@@ -72,9 +72,8 @@ RUNS = [
 
 def run(game_dir, work, name, program, answers, way_out, check):
     trace = os.path.join(work, name.replace(" ", "-") + ".trace")
-    game = Game(["apitrace", "trace", "--output", trace, "./" + program], cwd=game_dir,
-                use_pty=False)
-    try:
+    with Game(["apitrace", "trace", "--output", trace, "./" + program], cwd=game_dir,
+              use_pty=False) as game:
         game.answer(answers)
         game.close_input()
         game.find_window(60)
@@ -89,8 +88,6 @@ def run(game_dir, work, name, program, answers, way_out, check):
         else:
             game.send_close()
         status = game.wait_exit(60)
-    finally:
-        game.kill()
     dump = gl_calls(trace)
     check_left_cleanly(game, status, dump, way_out, "%s (%s)" % (program, name))
     if check:
