@@ -12,9 +12,6 @@
 #include "support/gl_window.h"
 #include "support/scratch.h"
 
-#ifndef VORTAVIA_GAME_DIR
-#error "VORTAVIA_GAME_DIR must name the built game folder"
-#endif
 
 class TextureTable : public testing::Test {
 protected:
