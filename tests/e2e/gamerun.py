@@ -67,6 +67,11 @@ def sanitizer_spoke(text):
     return "Sanitizer" in text or "runtime error" in text
 
 
+def screen_size():
+    shown = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True, check=True)
+    return tuple(int(n) for n in shown.stdout.split())
+
+
 def titled_windows():
     """The ids of the shown windows titled VORTAVIA 3D."""
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^VORTAVIA 3D$"],
@@ -90,6 +95,9 @@ def poll(check, timeout, what, game=None):
             fail("no %s within %.0f s%s" % (what, timeout,
                  "; output:\n" + game.text()[-4000:] if game is not None else ""))
         time.sleep(0.05)
+
+
+TRACE = "VORTAVIA_STATE_TRACE"  # names the file of the jet's state after every frame
 
 
 def states(trace):

@@ -18,11 +18,10 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args, poll, sanitizer_spoke, states, wait_frames  # noqa: E402
+from gamerun import TRACE, Game, fail, game_args, poll, sanitizer_spoke, screen_size, states, wait_frames  # noqa: E402
 from texts import COMPLETE, LOUD_PRINT  # noqa: E402
 from sounddevs import loud_devices  # noqa: E402
 
-TRACE = "VORTAVIA_STATE_TRACE"
 HEADER = ("vortavia-demo 1\nedition vortavia\nsmallTextures 1\nhighEndCard 0\npanoramicSky 0\n"
           "lowEndPanorama 0\ngameMode 0\nfullScreen 0\n")
 NOT_THERE = object()
@@ -72,11 +71,6 @@ def still(trace, count):
     return len(traced) == count and all(s[1:] == traced[0][1:] for s in traced)
 
 
-def screen_size():
-    shown = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True, check=True)
-    return tuple(int(n) for n in shown.stdout.split())
-
-
 def check_pause_and_full_screen(game, rec):
     """p stops the world with keys held, p again flies on; F11 fills the
     screen and F11 again gives the window back."""
@@ -96,8 +90,7 @@ def check_pause_and_full_screen(game, rec):
 
 
 def start_recording(game_dir, program, args, demo, trace, env=None, before=()):
-    full_env = {TRACE: trace}
-    full_env.update(env or {})
+    full_env = {TRACE: trace, **(env or {})}
     game = Game(list(before) + ["./" + program, "--skip-config", "--record=" + demo] + args, cwd=game_dir,
                 env=full_env, use_pty=False)
     game.close_input()
@@ -108,8 +101,7 @@ def start_recording(game_dir, program, args, demo, trace, env=None, before=()):
 
 def replay(game_dir, program, demo, trace, env=None, args=()):
     """Flies `demo` as a timedemo; returns the console output."""
-    full_env = {TRACE: trace}
-    full_env.update(env or {})
+    full_env = {TRACE: trace, **(env or {})}
     with Game(["./" + program, "--timedemo=" + demo] + list(args), cwd=game_dir, env=full_env,
               use_pty=False) as game:
         game.close_input()
@@ -205,7 +197,8 @@ def check_ways_out(game_dir, work):
              or wait_frames(g, trace, 5) or g.proc.send_signal(signal.SIGTERM))]
     for name, want, way_out in ways:
         demo = os.path.join(work, "out-%s.demo" % name.replace(" ", "-"))
-        with start_recording(game_dir, "vortavia", [], demo, trace, before=["nohup"] if "nohup" in name else []) as game:
+        before = ["nohup"] if "nohup" in name else []
+        with start_recording(game_dir, "vortavia", [], demo, trace, before=before) as game:
             game.hold("Right", lambda: banked(trace), "a bank from Right")
             # Turned and levelled out again: the release has been handled.
             poll(lambda: turned_and_level(trace), 30.0, "level flight after the turn", game)

@@ -14,11 +14,9 @@ import tempfile
 import termios
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, copy_game, fail, game_args, poll, wait_frames  # noqa: E402
+from gamerun import TRACE, Game, copy_game, fail, game_args, poll, wait_frames  # noqa: E402
 from sounddevs import loud_devices  # noqa: E402
 from texts import CLOSING, COMPLETE, LOUD_PRINT  # noqa: E402
-
-TRACE = "VORTAVIA_STATE_TRACE"
 
 
 def write_bmp(path, width, height):

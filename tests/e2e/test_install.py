@@ -28,7 +28,7 @@ import time
 import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args  # noqa: E402
+from gamerun import TRACE, Game, fail, game_args  # noqa: E402
 from texts import COMPLETE  # noqa: E402
 
 GAMES_DIR = "games"
@@ -206,7 +206,7 @@ def check_launch(root, game_dir, program, elsewhere):
         fail("%s --record=%s wrote nothing in %s" % (launcher, demo, elsewhere))
     trace = "flight-%s.trace" % launcher  # as relative to the caller as the demo
     with Game([os.path.join(root, GAMES_DIR, launcher), "--timedemo=" + demo], cwd=elsewhere,
-              env={"VORTAVIA_STATE_TRACE": trace}, use_pty=False) as replay:
+              env={TRACE: trace}, use_pty=False) as replay:
         replay.close_input()
         status = replay.wait_exit(60.0)
     if status != 0 or "timedemo: " not in replay.text():

@@ -15,7 +15,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, check_left_cleanly, fail, game_args, gl_calls, wait_frames  # noqa: E402
+from gamerun import TRACE, Game, check_left_cleanly, fail, game_args, gl_calls, wait_frames  # noqa: E402
 
 KEYS = ["Left", "Right", "Up", "Down", "c", "v", "e", "t"]
 WARM_UP_S = 5.0
@@ -107,7 +107,7 @@ def soak(game_dir, program, seconds, rng, check_memory):
 def created_once(game_dir, program, work, rng):
     trace = os.path.join(work, program + ".trace")
     frames_file = os.path.join(work, program + ".frames")
-    with start(game_dir, program, traced=trace, extra_env={"VORTAVIA_STATE_TRACE": frames_file}) as game:
+    with start(game_dir, program, traced=trace, extra_env={TRACE: frames_file}) as game:
         fly_randomly(game, program, 4.0, rng)
         # Ten frames at least, whatever the machine's pace. Not counted in
         # pictures: the random keys may have left a view that turning does

@@ -246,7 +246,8 @@ def check_no_server(game_dir, work):
         game.wait_for(CLOSING)
         text = game.text()
         shown = text[text.index(DEVICES):text.index(CLOSING)]
-        if shown != (DEVICES + "1) null\n" + CHOOSE + OPENED + "Device 0 cannot capture sound: flying without the sound throttle.\n"):
+        if shown != (DEVICES + "1) null\n" + CHOOSE + OPENED
+                     + "Device 0 cannot capture sound: flying without the sound throttle.\n"):
             fail("no server: the console shows %r" % shown)
         game.wait_drawn()
         game.escape(what="the sound edition with no server")

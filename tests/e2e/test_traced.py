@@ -8,21 +8,14 @@ with status 1.
 """
 import os
 import re
-import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, check_left_cleanly, fail, frames, game_args, gl_calls, poll  # noqa: E402
+from gamerun import Game, check_left_cleanly, fail, frames, game_args, gl_calls, poll, screen_size  # noqa: E402
 
 VIEWPORT = re.compile(r"glViewport\(x = 0, y = 0, width = (\d+), height = (\d+)\)\n")
 MATRIX = re.compile(r"glMultMatrixd\(m = \{([^}]*)\}\)")
-
-
-def screen_size():
-    shown = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True,
-                           check=True).stdout.split()
-    return int(shown[0]), int(shown[1])
 
 
 def hints_per_frame(expected):

@@ -14,7 +14,7 @@ void scratchEnter();
 void scratchEnterDir(const char* dir);
 // Back to where the test was; a scratch folder goes with everything in it.
 void scratchLeave();
-// Writes `text` to the file `name` in the working folder.
+// Writes `text`, every byte of it, to the file `name` in the working folder.
 void scratchWrite(const char* name, const std::string& text);
 
 // What `run()` printed on standard output.
