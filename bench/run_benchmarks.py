@@ -132,7 +132,7 @@ def paced_lines(rows):
 def timedemo_rates(build, game_dir, runs=5):
     """Each scripted flight flown `runs` times: (label, frames, [fps, ...])."""
     rows = []
-    demos = os.path.join(build, "bench", "demogen")
+    demos = os.path.join(build, "tools", "demogen")
     for label, name in (("400x400 window", "window.demo"), ("full screen 1024x768", "fullscreen.demo")):
         rates, frames = [], 0
         for _ in range(runs):

@@ -8,6 +8,7 @@
 #include "app/edition.h"
 #include "app/game_state.h"
 #include "platform/console.h"
+#include "support/scratch.h"
 
 static const char* const kBanner =
     "\n\n**************************VORTAVIA 3D DEMO in OpenGL**************************\n";
@@ -44,16 +45,8 @@ static ConsoleRun runWith(const char* keys, const ConsoleAnswers& given = {})
 {
     editionSelect(kKeyboardEdition);
     cmdSettings.answers = given;
-    FILE* in = fmemopen((void*)keys, strlen(keys), "r");
-    conSetInput(in);
-    testing::internal::CaptureStdout();
-    runConfigConsole();
-    ConsoleRun run = {testing::internal::GetCapturedStdout(), 0};
-    conSetInput(nullptr);
-    long at = ftell(in);
-    run.unread = (long)strlen(keys) - at;
-    fclose(in);
-    return run;
+    const ScriptedRun run = scriptedConsole(keys, runConfigConsole);
+    return {run.out, (long)strlen(keys) - run.taken};
 }
 
 struct Combination {
@@ -153,20 +146,17 @@ TEST(ConsoleKeys, MultiByteKeysAnswerOnePromptPerCode)
 
 TEST(ConsoleKeys, LineReadKeepsOneLineAndDropsWhatDoesNotFit)
 {
-    const char text[] = "12 apples\n\n123456789\nk";
-    FILE* in = fmemopen((void*)text, strlen(text), "r");
-    conSetInput(in);
-    char line[6];
-    EXPECT_EQ(conReadLine(line, sizeof line), 5);
-    EXPECT_STREQ(line, "12 ap");
-    EXPECT_EQ(conReadLine(line, sizeof line), 0);  // Enter alone: an empty reply, at once
-    EXPECT_STREQ(line, "");
-    EXPECT_EQ(conReadLine(line, sizeof line), 5);
-    EXPECT_EQ(conReadKey(), 'k');  // the cut line's rest answered nothing
-    EXPECT_EQ(conReadLine(line, sizeof line), -1);  // end of input: no hang
-    EXPECT_EQ(conReadKey(), kConKeyEnd);
-    conSetInput(nullptr);
-    fclose(in);
+    scriptedConsole("12 apples\n\n123456789\nk", [] {
+        char line[6];
+        EXPECT_EQ(conReadLine(line, sizeof line), 5);
+        EXPECT_STREQ(line, "12 ap");
+        EXPECT_EQ(conReadLine(line, sizeof line), 0);  // Enter alone: an empty reply, at once
+        EXPECT_STREQ(line, "");
+        EXPECT_EQ(conReadLine(line, sizeof line), 5);
+        EXPECT_EQ(conReadKey(), 'k');  // the cut line's rest answered nothing
+        EXPECT_EQ(conReadLine(line, sizeof line), -1);  // end of input: no hang
+        EXPECT_EQ(conReadKey(), kConKeyEnd);
+    });
 }
 
 // ---- answers given ahead of time -------------------------------------------

@@ -7,6 +7,7 @@
 #include "app/game_state.h"
 #include "app/startup.h"
 #include "support/gl_window.h"
+#include "support/scratch.h"
 
 TEST(ReshapeAspect, WholeNumberQuotientForWideWindows)
 {
@@ -78,11 +79,9 @@ TEST_F(Startup, ReshapeSetsViewportProjectionAndModelview)
 
 TEST_F(Startup, InitSceneSetsTheFixedState)
 {
-    testing::internal::CaptureStdout();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    initScene();
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = capturedStdout(initScene);
     EXPECT_NE(out.find("\n\nLoading Complete!!\n\n"), std::string::npos);
 
     float clear[4];
@@ -125,9 +124,7 @@ TEST_F(Startup, PerspectiveHintFollowsTheCardSettings)
         editionSelect(kKeyboardEdition);
         gs.highEndCard    = c.high;
         gs.lowEndPanorama = c.lowEndPano;
-        testing::internal::CaptureStdout();
-        initScene();
-        testing::internal::GetCapturedStdout();
+        capturedStdout(initScene);
         GLint hint = 0;
         glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, &hint);
         EXPECT_EQ(hint, c.hint);

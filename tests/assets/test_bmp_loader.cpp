@@ -13,6 +13,7 @@
 #include "assets/bmp_format.h"
 #include "assets/bmp_loader.h"
 #include "support/gl_window.h"
+#include "support/scratch.h"
 
 struct BmpShape {
     int32_t  width       = 4;
@@ -71,36 +72,29 @@ static std::vector<uint8_t> makeBmp(const BmpShape& s)
 
 class BmpLoader : public testing::Test {
 protected:
-    std::string path;
-    GLuint      tex = 0;
+    GLuint tex = 0;
 
     void SetUp() override
     {
         glTestWindow();
-        char name[] = "/tmp/vortavia-bmp-XXXXXX";
-        int  fd     = mkstemp(name);
-        close(fd);
-        path = name;
+        scratchEnter();
         glGenTextures(1, &tex);
         glBindTexture(GL_TEXTURE_2D, tex);
     }
     void TearDown() override
     {
         glDeleteTextures(1, &tex);
-        unlink(path.c_str());
+        scratchLeave();
     }
 
     int load(const std::vector<uint8_t>& bytes)
     {
-        FILE* f = fopen(path.c_str(), "wb");
-        if (!bytes.empty())  // an empty vector's data() may be null
-            fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
+        scratchWrite("image.bmp", std::string(bytes.begin(), bytes.end()));
         // A fresh object each time: a rejected file must leave it without an image.
         glDeleteTextures(1, &tex);
         glGenTextures(1, &tex);
         glBindTexture(GL_TEXTURE_2D, tex);
-        return loadBmpTexture(path.c_str());
+        return loadBmpTexture("image.bmp");
     }
 
     static int level0(GLenum what)
@@ -264,10 +258,9 @@ TEST_F(BmpLoader, MissingFileFolderAndFifoFail)
     EXPECT_EQ(loadBmpTexture("/tmp"), 0);
     EXPECT_EQ(loadBmpTexture("/dev/zero"), 0);
     // No writer ever comes: an open that waited for one would never return.
-    unlink(path.c_str());
-    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo("fifo.bmp", 0600), 0);
     alarm(10);
-    EXPECT_EQ(loadBmpTexture(path.c_str()), 0);
+    EXPECT_EQ(loadBmpTexture("fifo.bmp"), 0);
     alarm(0);
 }
 

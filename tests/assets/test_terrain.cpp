@@ -11,6 +11,7 @@
 #include "assets/terrain_data.h"
 #include "assets/texture_table.h"
 #include "support/gl_window.h"
+#include "support/scratch.h"
 
 static const TerrainVertex& corner(const TerrainFace& f, int c) { return terrainVertices[f.vertex[c]]; }
 
@@ -152,9 +153,7 @@ TEST(TerrainList, HoldsEveryTriangleWithTheMaterial)
     glTestWindow();
     editionSelect(kKeyboardEdition);
     glGenTextures(kTextureCount, &gs.textureIds[1]);
-    testing::internal::CaptureStdout();
-    buildTerrainList();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "loading terrain...done!\n");
+    EXPECT_EQ(capturedStdout(buildTerrainList), "loading terrain...done!\n");
     ASSERT_TRUE(glIsList(gs.terrainList));
 
     // Replay the list in feedback mode from above, with nothing culled, and

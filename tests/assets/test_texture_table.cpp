@@ -5,49 +5,32 @@
 #include <vector>
 #include <gtest/gtest.h>
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include "app/edition.h"
 #include "app/game_state.h"
 #include "assets/texture_table.h"
-#include "platform/console.h"
 #include "support/gl_window.h"
+#include "support/scratch.h"
 
-#ifndef VORTAVIA_GAME_DIR
-#error "VORTAVIA_GAME_DIR must name the built game folder"
-#endif
 
 class TextureTable : public testing::Test {
 protected:
-    char cwd[4096] = {};
-
     void SetUp() override
     {
         glTestWindow();
         editionSelect(kKeyboardEdition);
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        ASSERT_EQ(chdir(VORTAVIA_GAME_DIR), 0);
+        scratchEnterDir(VORTAVIA_GAME_DIR);
     }
-    void TearDown() override
-    {
-        conSetInput(nullptr);
-        EXPECT_EQ(chdir(cwd), 0);
-    }
+    void TearDown() override { scratchLeave(); }
 
     long keysTaken = 0;
 
     // Loads the table for the settings in `gs` and returns what it printed.
     std::string loadTable(const char* keys = "")
     {
-        FILE* in = fmemopen((void*)keys, strlen(keys), "r");
-        conSetInput(in);
-        testing::internal::CaptureStdout();
-        loadTextureTable();
-        std::string out = testing::internal::GetCapturedStdout();
-        conSetInput(nullptr);
-        keysTaken = ftell(in);
-        fclose(in);
-        return out;
+        const ScriptedRun run = scriptedConsole(keys, loadTextureTable);
+        keysTaken             = run.taken;
+        return run.out;
     }
 
     static std::vector<int> generatedOrder(const std::string& out)
@@ -128,12 +111,9 @@ TEST_F(TextureTable, SkyCubeFromTheLargeSetWithLinearFilters)
 
 TEST_F(TextureTable, MissingFileIsReportedWaitsForAKeyAndGetsAPlaceholder)
 {
-    char dir[] = "/tmp/vortavia-tex-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    ASSERT_EQ(chdir(dir), 0);
-    FILE* corrupt = fopen("l1.bmp", "wb");
-    fputs("BM this is not an image", corrupt);
-    fclose(corrupt);
+    scratchLeave();  // from the game's folder to an empty one
+    scratchEnter();
+    scratchWrite("l1.bmp", "BM this is not an image");
 
     const std::string out = loadTable("abcdz");
     EXPECT_NE(out.find("Generating Texture 1...\nFile name: test1.bmp\n"
@@ -149,6 +129,4 @@ TEST_F(TextureTable, MissingFileIsReportedWaitsForAKeyAndGetsAPlaceholder)
     EXPECT_EQ(out.find("abcd"), std::string::npos);
     for (int n : {1, 7, 8, 9})
         EXPECT_EQ(width(n), 1);
-    unlink("l1.bmp");
-    rmdir(dir);
 }

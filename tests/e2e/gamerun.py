@@ -17,6 +17,7 @@ import os
 import pty
 import re
 import select
+import shutil
 import signal
 import subprocess
 import termios
@@ -45,9 +46,30 @@ def game_args(parser=None, display=True):
     return args
 
 
+def copy_game(game_dir, work, name, replace=None):
+    """A copy of the game's folder in work/name with the files in replace
+    written anew: name -> bytes, or None to leave the file out."""
+    replace = replace or {}
+    copy = os.path.join(work, name)
+    os.mkdir(copy)
+    for entry in os.listdir(game_dir):
+        if entry not in replace and os.path.isfile(os.path.join(game_dir, entry)):
+            shutil.copy2(os.path.join(game_dir, entry), copy)
+    for entry, data in replace.items():
+        if data is not None:
+            with open(os.path.join(copy, entry), "wb") as out:
+                out.write(data)
+    return copy
+
+
 def sanitizer_spoke(text):
     """Whether a sanitizer build's report is in the program's output."""
     return "Sanitizer" in text or "runtime error" in text
+
+
+def screen_size():
+    shown = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True, check=True)
+    return tuple(int(n) for n in shown.stdout.split())
 
 
 def titled_windows():
@@ -75,6 +97,9 @@ def poll(check, timeout, what, game=None):
         time.sleep(0.05)
 
 
+TRACE = "VORTAVIA_STATE_TRACE"  # names the file of the jet's state after every frame
+
+
 def states(trace):
     """The frames a state trace (VORTAVIA_STATE_TRACE) holds so far, each
     (frame, x, y, z, heading, speed, bank)."""
@@ -92,7 +117,8 @@ def wait_frames(game, trace, count):
 
 
 class Game:
-    """One running program with its console output collected as it comes."""
+    """One running program with its console output collected as it comes.
+    As a context manager it is killed on the way out, whatever happened."""
 
     def __init__(self, argv, cwd, env=None, use_pty=True):
         self.output = b""
@@ -119,6 +145,12 @@ class Game:
         self.reader.start()
         self.window = None
         self.frame_seen = False
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.kill()
 
     def _read(self, fd):
         self.out_fd = fd

@@ -4,16 +4,16 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from gamerun import Game, fail, game_args  # noqa: E402
+from texts import COMPLETE  # noqa: E402
 
 
 def main():
     args = game_args()
-    game = Game(["./vortavia"], cwd=args.game_dir, use_pty=False)
-    try:
+    with Game(["./vortavia"], cwd=args.game_dir, use_pty=False) as game:
         game.send(b"x")
         game.close_input()
         game.find_window()
-        game.wait_for("Loading Complete!!")
+        game.wait_for(COMPLETE)
         if "flying without obstacles" in game.text():
             fail("the collision files were not read:\n" + game.text())
         game.wait_frame()
@@ -23,8 +23,6 @@ def main():
         # Flying on: it still draws frames, and they still turn.
         game.hold_until_picture_changes("Left")
         game.escape()
-    finally:
-        game.kill()
     print("ok: the wall ahead printed 'hit', the game flew on, Escape -> 1")
 
 

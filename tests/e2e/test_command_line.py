@@ -13,7 +13,8 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from gamerun import Game, fail, game_args, gl_calls  # noqa: E402
-from test_sound import LOUD, LOUD_S, RATE_BYTES, write_devices  # noqa: E402
+from sounddevs import loud_devices  # noqa: E402
+from texts import CHOOSE, DEVICES, LOUD_PRINT, OPENED  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.abspath(os.path.join(HERE, "..", ".."))
@@ -65,14 +66,11 @@ def check_manual_lists_every_option(game_dir):
 def traced_start(game_dir, work, args, name):
     """A traced start with standard input from /dev/null; returns (console, GL call dump)."""
     trace = os.path.join(work, name + ".trace")
-    game = Game(["apitrace", "trace", "--output", trace, "./vortavia"] + args, cwd=game_dir,
-                use_pty=False)
-    try:
+    with Game(["apitrace", "trace", "--output", trace, "./vortavia"] + args, cwd=game_dir,
+              use_pty=False) as game:
         game.close_input()
         game.wait_drawn()
         game.escape(what="a start answered on the command line")
-    finally:
-        game.kill()
     return game.text(), gl_calls(trace)
 
 
@@ -99,20 +97,13 @@ def check_every_question_answered(game_dir, work):
 
 
 def check_device_option(game_dir, work):
-    conf, burst = write_devices(work)
-    with open(burst, "wb") as out:
-        out.write(LOUD * RATE_BYTES * LOUD_S)
-    game = Game(["./vortavia_sound", "--skip-config", "--device=1"], cwd=game_dir, use_pty=False,
-                env={"ALSA_CONFIG_PATH": conf, "LP_NUM_THREADS": "0"})
-    try:
+    with Game(["./vortavia_sound", "--skip-config", "--device=1"], cwd=game_dir, use_pty=False,
+              env=loud_devices(work)) as game:
         game.close_input()
-        game.wait_for("WaveIn devices available on this computer are...\n1) burst\n2) silent\n"
-                      "Please choose the wave in device1\nOpening WaveIn Device...Done!\n")
-        game.wait_for("9600 ")
+        game.wait_for(DEVICES + "1) burst\n2) silent\n" + CHOOSE + "1\n" + OPENED)
+        game.wait_for(LOUD_PRINT)
         game.wait_drawn()
         game.escape(what="the sound edition with --device")
-    finally:
-        game.kill()
     print("ok: --device=1 answers the device question; the list is still printed")
 
 

@@ -18,10 +18,10 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args, poll, sanitizer_spoke, states, wait_frames  # noqa: E402
-from test_sound import LOUD, LOUD_S, RATE_BYTES, write_devices  # noqa: E402
+from gamerun import TRACE, Game, fail, game_args, poll, sanitizer_spoke, screen_size, states, wait_frames  # noqa: E402
+from texts import COMPLETE, LOUD_PRINT  # noqa: E402
+from sounddevs import loud_devices  # noqa: E402
 
-TRACE = "VORTAVIA_STATE_TRACE"
 HEADER = ("vortavia-demo 1\nedition vortavia\nsmallTextures 1\nhighEndCard 0\npanoramicSky 0\n"
           "lowEndPanorama 0\ngameMode 0\nfullScreen 0\n")
 NOT_THERE = object()
@@ -71,11 +71,6 @@ def still(trace, count):
     return len(traced) == count and all(s[1:] == traced[0][1:] for s in traced)
 
 
-def screen_size():
-    shown = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True, check=True)
-    return tuple(int(n) for n in shown.stdout.split())
-
-
 def check_pause_and_full_screen(game, rec):
     """p stops the world with keys held, p again flies on; F11 fills the
     screen and F11 again gives the window back."""
@@ -95,27 +90,22 @@ def check_pause_and_full_screen(game, rec):
 
 
 def start_recording(game_dir, program, args, demo, trace, env=None, before=()):
-    full_env = {TRACE: trace}
-    full_env.update(env or {})
+    full_env = {TRACE: trace, **(env or {})}
     game = Game(list(before) + ["./" + program, "--skip-config", "--record=" + demo] + args, cwd=game_dir,
                 env=full_env, use_pty=False)
     game.close_input()
-    game.wait_for("Loading Complete!!")
+    game.wait_for(COMPLETE)
     game.wait_drawn()
     return game
 
 
 def replay(game_dir, program, demo, trace, env=None, args=()):
     """Flies `demo` as a timedemo; returns the console output."""
-    full_env = {TRACE: trace}
-    full_env.update(env or {})
-    game = Game(["./" + program, "--timedemo=" + demo] + list(args), cwd=game_dir, env=full_env,
-                use_pty=False)
-    try:
+    full_env = {TRACE: trace, **(env or {})}
+    with Game(["./" + program, "--timedemo=" + demo] + list(args), cwd=game_dir, env=full_env,
+              use_pty=False) as game:
         game.close_input()
         status = game.wait_exit(120)
-    finally:
-        game.kill()
     text = game.text()
     lines = [l for l in text.splitlines() if l.startswith("timedemo: ")]
     want = "timedemo: %d frames in " % frames_of(demo)
@@ -146,8 +136,7 @@ def check_exact_replay(game_dir, work):
     with open(demo, "w") as f:
         f.write("an older file\n")
     rec = os.path.join(work, "recorded.trace")
-    game = start_recording(game_dir, "vortavia", [], demo, rec)
-    try:
+    with start_recording(game_dir, "vortavia", [], demo, rec) as game:
         # A short turn gives the jet its heading; then straight into the wall ahead.
         game.hold("Left", lambda: heading_set(rec), "a heading from Left")
         game.hold("Up", lambda: "hit \n" in game.text_now(), "a hit on the wall ahead")
@@ -172,8 +161,6 @@ def check_exact_replay(game_dir, work):
                        check=True)
         poll(lambda: turned_and_level(rec), 30.0, "the bank levelled with Right let go outside", game)
         game.escape(what="a recording")
-    finally:
-        game.kill()
 
     text = read(demo)
     for line in ("special 100", "special-up 100", "special 101", "special-up 101", "special 102",
@@ -210,8 +197,8 @@ def check_ways_out(game_dir, work):
              or wait_frames(g, trace, 5) or g.proc.send_signal(signal.SIGTERM))]
     for name, want, way_out in ways:
         demo = os.path.join(work, "out-%s.demo" % name.replace(" ", "-"))
-        game = start_recording(game_dir, "vortavia", [], demo, trace, before=["nohup"] if "nohup" in name else [])
-        try:
+        before = ["nohup"] if "nohup" in name else []
+        with start_recording(game_dir, "vortavia", [], demo, trace, before=before) as game:
             game.hold("Right", lambda: banked(trace), "a bank from Right")
             # Turned and levelled out again: the release has been handled.
             poll(lambda: turned_and_level(trace), 30.0, "level flight after the turn", game)
@@ -219,8 +206,6 @@ def check_ways_out(game_dir, work):
                 fail("%s: the demo is there before the flight ended" % name)
             way_out(game)
             status = game.wait_exit(15)
-        finally:
-            game.kill()
         if status != want:
             fail("%s ended the recording with status %s, not %s:\n%s" % (name, status, want, game.text()))
         if not os.path.exists(demo) or leftovers(demo):
@@ -265,8 +250,7 @@ def check_typed_keys_ignored(game_dir, work):
     with open(demo, "w") as f:
         f.write(HEADER + "end 100000000\n")
     trace = os.path.join(work, "long.trace")
-    game = Game(["./vortavia", "--timedemo=" + demo], cwd=game_dir, env={TRACE: trace}, use_pty=False)
-    try:
+    with Game(["./vortavia", "--timedemo=" + demo], cwd=game_dir, env={TRACE: trace}, use_pty=False) as game:
         game.close_input()
         game.wait_drawn()
         wait_frames(game, trace, 1)
@@ -279,8 +263,6 @@ def check_typed_keys_ignored(game_dir, work):
         game.key("c")
         wait_frames(game, trace, 10)
         game.escape(what="a timedemo")
-    finally:
-        game.kill()
     states = read(trace).splitlines()
     moved = [s for s in states if s.split()[1:] != ["0", "80", "-10500", "0x0p+0", "0", "0x0p+0"]]
     if moved or len(states) < 2:
@@ -363,15 +345,11 @@ def check_record_targets(game_dir, work):
 
 
 def check_sound_replay(game_dir, work):
-    conf, burst = write_devices(work)
-    with open(burst, "wb") as out:
-        out.write(LOUD * RATE_BYTES * LOUD_S)
-    env = {"ALSA_CONFIG_PATH": conf, "LP_NUM_THREADS": "0"}
+    env = loud_devices(work)
     demo = os.path.join(work, "sound.demo")
     rec = os.path.join(work, "sound-recorded.trace")
-    game = start_recording(game_dir, "vortavia_sound", ["--device=1"], demo, rec, env)
-    try:
-        game.wait_for("9600 ")
+    with start_recording(game_dir, "vortavia_sound", ["--device=1"], demo, rec, env) as game:
+        game.wait_for(LOUD_PRINT)
         game.hold("Left", lambda: heading_set(rec), "a heading from Left")
         wait_frames(game, rec, 10)
         game.key_down("Down")  # captures again, drawing a frame from the callback
@@ -381,8 +359,6 @@ def check_sound_replay(game_dir, work):
         game.key("c")
         wait_frames(game, rec, 10)
         game.escape(what="a sound recording")
-    finally:
-        game.kill()
     text = read(demo)
     for line in ("edition vortavia_sound", "sound 255", "special 103", "special-up 103", "key g"):
         if "\n%s\n" % line not in text:
@@ -391,7 +367,7 @@ def check_sound_replay(game_dir, work):
     replays = [os.path.join(work, "sound-replay%d.trace" % i) for i in (1, 2)]
     for path in replays:
         console = replay(game_dir, "vortavia_sound", demo, path, env)
-        if "WaveIn" in console or "9600 " not in console:
+        if "WaveIn" in console or LOUD_PRINT not in console:
             fail("the replay opened a device, or flew without the recorded sound:\n" + console[-2000:])
     compare_traces(rec, replays, frames)
     print("ok: a %d-frame sound-throttle flight (Down, g) replayed twice without a device, every frame alike"

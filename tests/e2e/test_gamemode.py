@@ -13,6 +13,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from gamerun import Game, fail, game_args  # noqa: E402
+from texts import COMPLETE  # noqa: E402
 
 CONF = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data", "xorg-dummy-16bit.conf")
 
@@ -53,24 +54,21 @@ def main():
     with tempfile.TemporaryDirectory() as work:
         server, display = start_xorg(work)
         os.environ["DISPLAY"] = display
-        game = None
         try:
-            game = Game(["./vortavia"], cwd=args.game_dir, env={"DISPLAY": display})
-            game.answer(b"a132")
-            game.wait_for("Loading Complete!!")
-            if "not possible" in game.text():
-                fail("game mode was refused on the 16-bit server:\n" + game.text())
-            if windows_named(display, "^VORTAVIA 3D$"):
-                fail("a titled window was opened instead of game mode")
-            ids = windows_named(display, "^FREEGLUT$")
-            if not ids:
-                fail("no game mode window")
-            game.window = ids[-1]
-            game.wait_frame()
-            game.escape(what="game mode")
+            with Game(["./vortavia"], cwd=args.game_dir, env={"DISPLAY": display}) as game:
+                game.answer(b"a132")
+                game.wait_for(COMPLETE)
+                if "not possible" in game.text():
+                    fail("game mode was refused on the 16-bit server:\n" + game.text())
+                if windows_named(display, "^VORTAVIA 3D$"):
+                    fail("a titled window was opened instead of game mode")
+                ids = windows_named(display, "^FREEGLUT$")
+                if not ids:
+                    fail("no game mode window")
+                game.window = ids[-1]
+                game.wait_frame()
+                game.escape(what="game mode")
         finally:
-            if game:
-                game.kill()
             server.terminate()
             server.wait(10)
     print("ok: game mode 640x480:16 entered on the 16-bit dummy server, Escape -> 1")

@@ -6,7 +6,6 @@ and FIFOs and an image too large for the GL at the data paths.
 """
 import fcntl
 import os
-import shutil
 import signal
 import struct
 import subprocess
@@ -15,22 +14,9 @@ import tempfile
 import termios
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args, poll, wait_frames  # noqa: E402
-from test_sound import LOUD, LOUD_S, RATE_BYTES, write_devices  # noqa: E402
-
-CLOSING = "\n\n\nOk...Loading the game...\n\n"
-TRACE = "VORTAVIA_STATE_TRACE"
-COMPLETE = "Loading Complete!!"
-
-
-def copy_game(game_dir, work, name):
-    copy = os.path.join(work, name)
-    os.mkdir(copy)
-    for entry in os.listdir(game_dir):
-        source = os.path.join(game_dir, entry)
-        if os.path.isfile(source):
-            shutil.copy2(source, copy)
-    return copy
+from gamerun import TRACE, Game, copy_game, fail, game_args, poll, wait_frames  # noqa: E402
+from sounddevs import loud_devices  # noqa: E402
+from texts import CLOSING, COMPLETE, LOUD_PRINT  # noqa: E402
 
 
 def write_bmp(path, width, height):
@@ -116,9 +102,8 @@ def check_closed_descriptors(game_dir, work):
     """Started without descriptors 0 (and 1, 2): no console read of the X connection.
     The state trace is /dev/full, which takes no line."""
     for closing, what in (("<&-", "standard input"), ("<&- >&- 2>&-", "all three")):
-        game = Game(["sh", "-c", 'exec "$0" %s' % closing, "./vortavia"], cwd=game_dir,
-                    env={TRACE: "/dev/full"}, use_pty=False)
-        try:
+        with Game(["sh", "-c", 'exec "$0" %s' % closing, "./vortavia"], cwd=game_dir,
+                  env={TRACE: "/dev/full"}, use_pty=False) as game:
             game.wait_drawn()
             # Had a later open (the X connection) taken a closed number, the
             # console would be reading or writing it.
@@ -131,24 +116,17 @@ def check_closed_descriptors(game_dir, work):
             if what == "standard input":
                 game.wait_for("vortavia: /dev/full: cannot be written, no state trace\n")
             game.escape(what="the program with %s closed" % what)
-        finally:
-            game.kill()
     print("ok: closed standard descriptors: defaults, a window, /dev/full as the trace, Escape -> 1")
 
 
 def check_console_reader_gone(game_dir, work):
     """The sound edition prints each speed; its console pipe then loses its reader."""
-    conf, burst = write_devices(work)
-    with open(burst, "wb") as out:
-        out.write(LOUD * RATE_BYTES * LOUD_S)
-    game = Game(["./vortavia_sound"], cwd=game_dir, use_pty=False,
-                env={"ALSA_CONFIG_PATH": conf, "LP_NUM_THREADS": "0"})
-    try:
+    with Game(["./vortavia_sound"], cwd=game_dir, use_pty=False, env=loud_devices(work)) as game:
         game.send(b"x")
         game.wait_for("Please choose the wave in device")
         game.send(b"1\n")
         game.close_input()
-        game.wait_for("9600 ")
+        game.wait_for(LOUD_PRINT)
         game.wait_drawn()
         game.proc.stdout.close()  # the reader goes; every print now meets a closed pipe
         # It flies on: the view turns by itself, frame after frame, each of
@@ -158,19 +136,14 @@ def check_console_reader_gone(game_dir, work):
         status = game.wait_exit()
         if status != 1:
             fail("Escape without a console ended with status %s, not 1" % status)
-    finally:
-        game.kill()
     print("ok: console pipe without a reader: no SIGPIPE, flies on, Escape -> 1")
 
 
 def check_console_that_stops_reading(game_dir, work):
     """The sound edition prints each speed into a pipe whose reader stays but reads no more."""
-    conf, burst = write_devices(work)
-    with open(burst, "wb") as out:
-        out.write(LOUD * RATE_BYTES * LOUD_S)
     trace = os.path.join(work, "unread-console.trace")
     out_r, out_w = os.pipe()
-    env = dict(os.environ, ALSA_CONFIG_PATH=conf, LP_NUM_THREADS="0", **{TRACE: trace})
+    env = dict(os.environ, **loud_devices(work), **{TRACE: trace})
     proc = subprocess.Popen(["./vortavia_sound", "--skip-config", "--device=1"], cwd=game_dir, env=env,
                             stdin=subprocess.DEVNULL, stdout=out_w, stderr=out_w, start_new_session=True)
     try:
@@ -195,8 +168,7 @@ def check_fifos_and_oversized_image(game_dir, work):
         os.mkfifo(os.path.join(copy, name))
     os.mkfifo(os.path.join(copy, "trace"))
     write_bmp(os.path.join(copy, "l1.bmp"), 16385, 1)
-    game = Game(["./vortavia"], cwd=copy, env={TRACE: "trace"}, use_pty=False)
-    try:
+    with Game(["./vortavia"], cwd=copy, env={TRACE: "trace"}, use_pty=False) as game:
         game.send(b"x")
         for number, name in ((1, "test1.bmp"), (7, "l1.bmp")):
             game.wait_for("Could not find the BMP for texture number %d\nFile name: %s\n"
@@ -209,8 +181,6 @@ def check_fifos_and_oversized_image(game_dir, work):
         game.wait_drawn()
         game.hold_until_picture_changes("Left")  # frames with the placeholder terrain, turning
         game.escape(what="the program with hostile data files")
-    finally:
-        game.kill()
     print("ok: FIFOs refused as missing files and as the trace, an oversized image gets the placeholder, "
           "flies on")
 

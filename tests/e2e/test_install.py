@@ -28,7 +28,8 @@ import time
 import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args  # noqa: E402
+from gamerun import TRACE, Game, fail, game_args  # noqa: E402
+from texts import COMPLETE  # noqa: E402
 
 GAMES_DIR = "games"
 PROGRAM_DIR = "lib/games/vortavia"
@@ -181,13 +182,12 @@ def check_launch(root, game_dir, program, elsewhere):
     launcher, answers = EDITIONS[program]
     data = os.path.realpath(os.path.join(root, DATA_DIR))
     demo = "flight-%s.demo" % launcher
-    game = Game([os.path.join(root, GAMES_DIR, launcher), "--record=" + demo], cwd=elsewhere,
-                use_pty=False)
-    try:
+    with Game([os.path.join(root, GAMES_DIR, launcher), "--record=" + demo], cwd=elsewhere,
+              use_pty=False) as game:
         game.send(answers)
         game.close_input()
         game.find_window(timeout=60.0)
-        game.wait_for("Loading Complete!!", timeout=60.0)
+        game.wait_for(COMPLETE, timeout=60.0)
         pid = game.proc.pid
         cwd = os.readlink("/proc/%d/cwd" % pid)
         if cwd != data:
@@ -196,8 +196,6 @@ def check_launch(root, game_dir, program, elsewhere):
         if exe != os.path.realpath(os.path.join(root, PROGRAM_DIR, program)):
             fail("%s started %s, not the installed program" % (launcher, exe))
         game.escape(timeout=30.0, what=launcher)
-    finally:
-        game.kill()
     # Whatever the build has of the data must be found from the installed folder.
     text = game.text()
     missing = set(re.findall(MISSING_TEXTURE, text))
@@ -207,13 +205,10 @@ def check_launch(root, game_dir, program, elsewhere):
     if not os.path.isfile(os.path.join(elsewhere, demo)):
         fail("%s --record=%s wrote nothing in %s" % (launcher, demo, elsewhere))
     trace = "flight-%s.trace" % launcher  # as relative to the caller as the demo
-    replay = Game([os.path.join(root, GAMES_DIR, launcher), "--timedemo=" + demo], cwd=elsewhere,
-                  env={"VORTAVIA_STATE_TRACE": trace}, use_pty=False)
-    try:
+    with Game([os.path.join(root, GAMES_DIR, launcher), "--timedemo=" + demo], cwd=elsewhere,
+              env={TRACE: trace}, use_pty=False) as replay:
         replay.close_input()
         status = replay.wait_exit(60.0)
-    finally:
-        replay.kill()
     if status != 0 or "timedemo: " not in replay.text():
         fail("%s --timedemo=%s: status %s; output:\n%s" % (launcher, demo, status, replay.text()[-2000:]))
     if not os.path.isfile(os.path.join(elsewhere, trace)):

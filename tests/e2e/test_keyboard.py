@@ -9,16 +9,14 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from gamerun import Game, _xlib, check_left_cleanly, fail, game_args, gl_calls  # noqa: E402
+import texts  # noqa: E402
+from texts import COMPLETE, tty  # noqa: E402
 
-BANNER = "\r\n\r\n**************************VORTAVIA 3D DEMO in OpenGL**************************\r\n"
-PROMPT = ("Configure the game before you run it for optimal performance\r\n"
-          "Or press 'x' to skip config\r\n\r\nAny other key to use the config utility. ")
-CLOSING = "\r\n\r\n\r\nOk...Loading the game...\r\n\r\n"
+BANNER, PROMPT, CLOSING = tty(texts.BANNER), tty(texts.PROMPT), tty(texts.CLOSING)
 
 
 def check_skip_path_and_flight(game_dir):
-    game = Game(["./vortavia"], cwd=game_dir)
-    try:
+    with Game(["./vortavia"], cwd=game_dir) as game:
         game.wait_for(PROMPT)
         # With the server held still, the game cannot open its window and waits
         # in set-up, where a key typed must not show.
@@ -40,8 +38,8 @@ def check_skip_path_and_flight(game_dir):
             fail("credit line wrong or 'x' echoed: %r" % credit)
 
         game.find_window()
-        game.wait_for("Loading Complete!!")
-        set_up = game.text().split(CLOSING)[1].split("Loading Complete!!")[0]
+        game.wait_for(COMPLETE)
+        set_up = game.text().split(CLOSING)[1].split(COMPLETE)[0]
         if "#" in set_up:
             fail("a key typed during set-up was echoed: %r" % set_up)
         width, height = game.geometry()
@@ -52,17 +50,14 @@ def check_skip_path_and_flight(game_dir):
         game.wait_frame()
         game.hold_until_picture_changes("Left")
         game.escape()
-    finally:
-        game.kill()
     print("ok: 'x' path, 400x400 window, turn, Escape -> 1")
 
 
 def traced_camera_loads(game_dir, work, turn):
     """Runs the game under apitrace and counts the camera matrix loads it made."""
     trace = os.path.join(work, "turn.trace" if turn else "still.trace")
-    game = Game(["apitrace", "trace", "--output", trace, "./vortavia"], cwd=game_dir,
-                use_pty=False)
-    try:
+    with Game(["apitrace", "trace", "--output", trace, "./vortavia"], cwd=game_dir,
+              use_pty=False) as game:
         game.send(b"x")
         game.close_input()
         game.find_window()
@@ -72,8 +67,6 @@ def traced_camera_loads(game_dir, work, turn):
             game.hold_until_picture_changes("Right", times=2)
         game.key("Escape")
         status = game.wait_exit(30)
-    finally:
-        game.kill()
     dump = gl_calls(trace)
     check_left_cleanly(game, status, dump, "Escape", "the traced run")
     if "glXSwapBuffers" not in dump:
@@ -94,8 +87,7 @@ def check_turn_in_gl_calls(game_dir, work):
 
 def check_game_mode_fallback(game_dir):
     # Xvfb offers no 16-bit video mode, so game mode falls back to the window.
-    game = Game(["./vortavia"], cwd=game_dir)
-    try:
+    with Game(["./vortavia"], cwd=game_dir) as game:
         game.answer(b"a132")
         game.wait_for(CLOSING)
         game.wait_for("Game mode 640x480:16 is not possible")
@@ -103,8 +95,6 @@ def check_game_mode_fallback(game_dir):
         if game.geometry() != (400, 400):
             fail("fallback window is %dx%d" % game.geometry())
         game.escape()
-    finally:
-        game.kill()
     print("ok: game mode not possible -> 400x400 window")
 
 

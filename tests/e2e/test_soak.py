@@ -15,7 +15,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, check_left_cleanly, fail, game_args, gl_calls, wait_frames  # noqa: E402
+from gamerun import TRACE, Game, check_left_cleanly, fail, game_args, gl_calls, wait_frames  # noqa: E402
 
 KEYS = ["Left", "Right", "Up", "Down", "c", "v", "e", "t"]
 WARM_UP_S = 5.0
@@ -92,16 +92,13 @@ def warm_up(game, program, rng):
 
 
 def soak(game_dir, program, seconds, rng, check_memory):
-    game = start(game_dir, program)
-    try:
+    with start(game_dir, program) as game:
         warm_up(game, program, rng)
         pid = game_pid(game, program)
         first = rss_kb(pid)
         fly_randomly(game, program, seconds, rng)
         last = rss_kb(pid)
         game.escape(60, program)
-    finally:
-        game.kill()
     if check_memory and last > first + RSS_SLACK_KB:
         fail("%s grew from %d kB to %d kB of resident memory while flying" % (program, first, last))
     print("ok: %s flew %.0f s at random; resident memory %d kB -> %d kB" % (program, seconds, first, last))
@@ -110,8 +107,7 @@ def soak(game_dir, program, seconds, rng, check_memory):
 def created_once(game_dir, program, work, rng):
     trace = os.path.join(work, program + ".trace")
     frames_file = os.path.join(work, program + ".frames")
-    game = start(game_dir, program, traced=trace, extra_env={"VORTAVIA_STATE_TRACE": frames_file})
-    try:
+    with start(game_dir, program, traced=trace, extra_env={TRACE: frames_file}) as game:
         fly_randomly(game, program, 4.0, rng)
         # Ten frames at least, whatever the machine's pace. Not counted in
         # pictures: the random keys may have left a view that turning does
@@ -119,8 +115,6 @@ def created_once(game_dir, program, work, rng):
         wait_frames(game, frames_file, 10)
         game.key("Escape")
         status = game.wait_exit(60)
-    finally:
-        game.kill()
     dump = gl_calls(trace)
     check_left_cleanly(game, status, dump, "Escape", program)
     counts = {name: dump.count(name + "(") for name in

@@ -14,93 +14,19 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from gamerun import Game, fail, game_args, poll  # noqa: E402
+from sounddevs import (LOUD, LOUD_S, RATE_BYTES, SILENT, STUCK_ID, play, read_offset,  # noqa: E402
+                       sound_env, write_devices)
+from texts import BANNER, CHOOSE, CLOSING, DEVICES, LOUD_PRINT, OPENED, PROMPT  # noqa: E402
 
-BANNER = "\n\n**************************VORTAVIA 3D DEMO in OpenGL**************************\n"
-PROMPT = ("Configure the game before you run it for optimal performance\n"
-          "Or press 'x' to skip config\n\nAny other key to use the config utility. ")
-MENU = ("WaveIn devices available on this computer are...\n"
-        "1) burst\n"
-        "2) silent\n"
-        "Please choose the wave in device")
-OPENED = "Opening WaveIn Device...Done!\n"
-CLOSING = "\n\n\nOk...Loading the game...\n\n"
-LOUD_PRINT = "9600 "
-RATE_BYTES = 22050 * 2
-LOUD, SILENT = bytes([255]), bytes([128])
-# More than plays while a run waits for its effects: the burst never runs dry.
-LOUD_S = 120
-STUCK_ID = 3  # after burst and silent; never shown, since it cannot open
-
-CONFIG = """pcm.%(name)s {
-    type file
-    slave.pcm "null"
-    file "/dev/null"
-    infile "%(path)s"
-    format "raw"
-    hint { show on description "test recording" }
-}
-"""
-
-
-def write_devices(work, stuck=False):
-    """Writes the recordings and their ALSA configuration; returns its path
-    and the burst recording's. No default device is defined, so device 0
-    cannot be opened. With `stuck` a third device plays a FIFO that nobody
-    writes to: ALSA's blocking open of it never returns."""
-    text = "pcm.null { type null }\n"
-    paths = {}
-    for name in ("burst", "silent"):
-        paths[name] = os.path.join(work, name + ".raw")
-        text += CONFIG % {"name": name, "path": paths[name]}
-    # Past its end a file device repeats the last block it read: silence for ever.
-    with open(paths["silent"], "wb") as out:
-        out.write(SILENT * RATE_BYTES * 2)
-    if stuck:
-        fifo = os.path.join(work, "nowriter.fifo")
-        os.mkfifo(fifo)
-        text += CONFIG % {"name": "stuck", "path": fifo}
-    conf = os.path.join(work, "stuck.conf" if stuck else "asound.conf")
-    with open(conf, "w") as out:
-        out.write(text)
-    return conf, paths["burst"]
-
-
-def read_offset(pid, path):
-    """Where the program reads path now, or None while it has path not open."""
-    fds = "/proc/%d/fd" % pid
-    for fd in os.listdir(fds):
-        try:
-            if os.readlink(os.path.join(fds, fd)) == path:
-                with open("/proc/%d/fdinfo/%s" % (pid, fd)) as info:
-                    return int(info.readline().split()[1])
-        except OSError:
-            continue
-    return None
-
-
-def play(burst, samples, game=None):
-    """Makes the burst recording go on with samples. With game, from where
-    the game reads it now: what was written ahead of that is dropped."""
-    with open(burst, "r+b") as f:
-        if game is not None:
-            at = read_offset(game.proc.pid, burst)
-            if at is None:
-                fail("the game does not read the burst recording")
-            f.truncate(at)
-        f.seek(0, os.SEEK_END)
-        f.write(samples)
+MENU = DEVICES + "1) burst\n2) silent\n" + CHOOSE
 
 
 def start(game_dir, conf, burst, reply):
     """Starts the game, skips the menus with 'x' and answers the device menu."""
     open(burst, "wb").close()  # empty until the game flies
-    # Mesa's software rasterizer threads synchronise in ways ThreadSanitizer
-    # cannot follow (the driver is not instrumented); drawing on the main
-    # thread alone leaves the sanitizer build's reports to the capture thread.
-    env = {"ALSA_CONFIG_PATH": conf, "LP_NUM_THREADS": "0"}
-    game = Game(["./vortavia_sound"], cwd=game_dir, env=env, use_pty=False)
+    game = Game(["./vortavia_sound"], cwd=game_dir, env=sound_env(conf), use_pty=False)
     game.send(b"x")
-    game.wait_for("Please choose the wave in device")
+    game.wait_for(CHOOSE)
     if reply is not None:
         game.send(reply)
     # The missing-texture waits, if any, read end of input and go on at once.
@@ -134,8 +60,7 @@ def wait_device_closed(game, burst):
 
 
 def check_dialogue_and_burst(game_dir, conf, burst):
-    game = start(game_dir, conf, burst, b"1\n")
-    try:
+    with start(game_dir, conf, burst, b"1\n") as game:
         text = game.text()
         start_at = text.index(BANNER)
         dialogue = text[start_at:text.index(CLOSING) + len(CLOSING)]
@@ -161,15 +86,12 @@ def check_dialogue_and_burst(game_dir, conf, burst):
         if not quiet_frame(game):
             fail("g set the speed with the device closed")
         game.escape()
-    finally:
-        game.kill()
     print("ok: device menu after 'x', loud recording drives the speed, silence stops it, "
           "Down closes, g, Escape -> 1")
 
 
 def check_g_keeps_the_last_capture(game_dir, conf, burst):
-    game = start(game_dir, conf, burst, b"1\n")
-    try:
+    with start(game_dir, conf, burst, b"1\n") as game:
         play(burst, LOUD * RATE_BYTES * LOUD_S, game)
         game.wait_for(LOUD_PRINT, timeout=30)
         game.key("g")  # captures once more, then closes the device for good
@@ -177,16 +99,13 @@ def check_g_keeps_the_last_capture(game_dir, conf, burst):
         if quiet_frame(game):
             fail("after g the last loud capture no longer drives the speed")
         game.escape()
-    finally:
-        game.kill()
     print("ok: g closes the device and the last capture keeps setting the speed")
 
 
 def check_replies_that_open_nothing(game_dir, conf, burst):
     for reply, what in ((b"abc\n", "not a number"), (b"7\n", "not a listed device"),
                         (None, "end of input")):
-        game = start(game_dir, conf, burst, reply)
-        try:
+        with start(game_dir, conf, burst, reply) as game:
             if OPENED not in game.text():
                 fail("%s: no open message" % what)
             if "cannot capture sound: flying without the sound throttle.\n" not in game.text():
@@ -196,14 +115,11 @@ def check_replies_that_open_nothing(game_dir, conf, burst):
             if not quiet_frame(game) or LOUD_PRINT in game.text_now():
                 fail("%s: a device was captured from" % what)
             game.escape()
-        finally:
-            game.kill()
         print("ok: %s opens nothing and the game flies on" % what)
 
 
 def check_blocked_device_is_passed_over(game_dir, conf, burst):
-    game = start(game_dir, conf, burst, b"%d\n" % STUCK_ID)
-    try:
+    with start(game_dir, conf, burst, b"%d\n" % STUCK_ID) as game:
         text = game.text()
         if MENU + OPENED not in text:
             fail("the menu is not burst and silent alone: %r" % text)
@@ -211,8 +127,6 @@ def check_blocked_device_is_passed_over(game_dir, conf, burst):
                 not in text):
             fail("choosing the blocked device is not reported; output:\n" + text)
         game.escape()
-    finally:
-        game.kill()
     print("ok: a device whose open blocks is left out of the menu, and chosen it opens nothing")
 
 
@@ -221,14 +135,11 @@ def check_stalled_device_lets_go(game_dir, conf, burst):
     holds the capture thread in ALSA's read, and g or Down must not wait for it."""
     writer = os.open(os.path.join(os.path.dirname(conf), "nowriter.fifo"), os.O_RDWR)
     for key in ("g", "Down"):
-        game = start(game_dir, conf, burst, b"%d\n" % STUCK_ID)
-        try:
+        with start(game_dir, conf, burst, b"%d\n" % STUCK_ID) as game:
             game.key(key)
             game.wait_for("The capture device stopped answering: flying without the sound throttle.\n")
             game.wait_flying()
             game.escape()
-        finally:
-            game.kill()
     os.close(writer)
     print("ok: g and Down on a capture device that stopped answering: told, flies on, Escape -> 1")
 

@@ -18,9 +18,10 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args, poll  # noqa: E402
+from gamerun import Game, copy_game, fail, game_args, poll  # noqa: E402
+from sounddevs import RATE_BYTES  # noqa: E402
+from texts import CHOOSE, CLOSING, DEVICES, OPENED  # noqa: E402
 
-RATE_BYTES = 22050 * 2
 LOUD, LOUD_PRINT = 230, "7725 "  # (230 - 127) x 75
 SILENT = 128
 EXPECTED_OUTPUT = re.compile(r"(7725 )*")
@@ -156,21 +157,20 @@ def fly(game_dir, server, work):
     trace = os.path.join(server.dir, "flight.trace")
     env = {k: server.env[k] for k in ("XDG_RUNTIME_DIR", "HOME", "PULSE_SERVER")}
     env["LP_NUM_THREADS"] = "0"
-    game = Game(["apitrace", "trace", "--output", trace, "./vortavia_sound", "--skip-config"],
-                cwd=game_dir, env=env, use_pty=False)
-    try:
+    with Game(["apitrace", "trace", "--output", trace, "./vortavia_sound", "--skip-config"],
+              cwd=game_dir, env=env, use_pty=False) as game:
         game.wait_for("Please choose the wave in device")
         listed = dict((int(n), name) for n, name in
                       re.findall(r"^(\d+)\) (.*)$", game.text(), re.M))
         if listed.get(0) != "default" or "pulse" not in listed.values() or "null" not in listed.values():
             fail("%s: device list %s, not default first with pulse and null" % (server.kind, listed))
-        menu = game.text()[game.text().index("WaveIn devices"):]
+        menu = game.text()[game.text().index(DEVICES):]
         if not re.fullmatch(r"WaveIn devices available on this computer are\.\.\.\n(\d+\) \S+\n)*"
                             r"Please choose the wave in device", menu):
             fail("%s: the device scan printed more than the game's own lines:\n%s" % (server.kind, menu))
         game.send(b"0\n")
         game.close_input()
-        game.wait_for("Opening WaveIn Device...Done!\n")
+        game.wait_for(OPENED)
         if "cannot capture" in game.text():
             fail("%s: the default device did not open:\n%s" % (server.kind, game.text()))
         game.wait_for(LOUD_PRINT)
@@ -202,8 +202,6 @@ def fly(game_dir, server, work):
         if not EXPECTED_OUTPUT.fullmatch(after):
             fail("%s: unexpected console output after the server went away: %r" % (server.kind, after[:400]))
         game.escape(what="the sound edition after its server went away")
-    finally:
-        game.kill()
 
     # The HUD is drawn after the frame's flight update, which adds a throttle
     # step to the 7725 that sound set: it shows 7925 (or 8125, the ceiling, if
@@ -225,14 +223,8 @@ def open_sky(game_dir, work):
     frame rate, and at a wall the once-a-second HUD sample shows whatever the
     last bounce left. Without obstacles in reach it shows what the sound set.
     """
-    sky = tempfile.mkdtemp(prefix="open-sky-", dir=work)
-    for name in os.listdir(game_dir):
-        if name not in ("arrx.txt", "arrz.txt"):
-            os.symlink(os.path.join(game_dir, name), os.path.join(sky, name))
-    for name in ("arrx.txt", "arrz.txt"):
-        with open(os.path.join(sky, name), "w") as f:
-            f.write("2000000000\n" * 5000)
-    return sky
+    far = b"2000000000\n" * 5000
+    return copy_game(game_dir, work, "open-sky", {"arrx.txt": far, "arrz.txt": far})
 
 
 def loud_for(game, seconds):
@@ -246,23 +238,19 @@ def check_no_server(game_dir, work):
     """No server at all: only null is listed, and no plugin library says a word."""
     run = tempfile.mkdtemp(prefix="no-server-", dir=work)
     os.chmod(run, 0o700)
-    game = Game(["./vortavia_sound", "--skip-config"], cwd=game_dir, use_pty=False,
-                env={"XDG_RUNTIME_DIR": run, "PULSE_SERVER": "unix:" + os.path.join(run, "none"),
-                     "LP_NUM_THREADS": "0"})
-    try:
+    with Game(["./vortavia_sound", "--skip-config"], cwd=game_dir, use_pty=False,
+              env={"XDG_RUNTIME_DIR": run, "PULSE_SERVER": "unix:" + os.path.join(run, "none"),
+                   "LP_NUM_THREADS": "0"}) as game:
         game.send(b"\n")
         game.close_input()
-        game.wait_for("Ok...Loading the game...")
+        game.wait_for(CLOSING)
         text = game.text()
-        shown = text[text.index("WaveIn devices"):text.index("\n\n\nOk...Loading the game")]
-        if shown != ("WaveIn devices available on this computer are...\n1) null\n"
-                     "Please choose the wave in deviceOpening WaveIn Device...Done!\n"
-                     "Device 0 cannot capture sound: flying without the sound throttle.\n"):
+        shown = text[text.index(DEVICES):text.index(CLOSING)]
+        if shown != (DEVICES + "1) null\n" + CHOOSE + OPENED
+                     + "Device 0 cannot capture sound: flying without the sound throttle.\n"):
             fail("no server: the console shows %r" % shown)
         game.wait_drawn()
         game.escape(what="the sound edition with no server")
-    finally:
-        game.kill()
     print("ok: no server: only null listed, no word from the plugin libraries, flies on")
 
 

@@ -8,21 +8,14 @@ with status 1.
 """
 import os
 import re
-import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, check_left_cleanly, fail, frames, game_args, gl_calls, poll  # noqa: E402
+from gamerun import Game, check_left_cleanly, fail, frames, game_args, gl_calls, poll, screen_size  # noqa: E402
 
 VIEWPORT = re.compile(r"glViewport\(x = 0, y = 0, width = (\d+), height = (\d+)\)\n")
 MATRIX = re.compile(r"glMultMatrixd\(m = \{([^}]*)\}\)")
-
-
-def screen_size():
-    shown = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True,
-                           check=True).stdout.split()
-    return int(shown[0]), int(shown[1])
 
 
 def hints_per_frame(expected):
@@ -72,9 +65,8 @@ RUNS = [
 
 def run(game_dir, work, name, program, answers, way_out, check):
     trace = os.path.join(work, name.replace(" ", "-") + ".trace")
-    game = Game(["apitrace", "trace", "--output", trace, "./" + program], cwd=game_dir,
-                use_pty=False)
-    try:
+    with Game(["apitrace", "trace", "--output", trace, "./" + program], cwd=game_dir,
+              use_pty=False) as game:
         game.answer(answers)
         game.close_input()
         game.find_window(60)
@@ -89,8 +81,6 @@ def run(game_dir, work, name, program, answers, way_out, check):
         else:
             game.send_close()
         status = game.wait_exit(60)
-    finally:
-        game.kill()
     dump = gl_calls(trace)
     check_left_cleanly(game, status, dump, way_out, "%s (%s)" % (program, name))
     if check:

@@ -7,16 +7,15 @@ look at a frame: sky above, terrain below, the jet in the middle, the HUD
 line in the top-left corner. VORTAVIA_KEEP=DIR keeps the screenshots there.
 """
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args, poll  # noqa: E402
+from gamerun import Game, copy_game, fail, game_args, poll  # noqa: E402
+from texts import CLOSING, COMPLETE as LOADED  # noqa: E402
 
-CLOSING = "\n\n\nOk...Loading the game...\n\n"
-COMPLETE = "\n\nLoading Complete!!\n\n"
+COMPLETE = "\n\n%s\n\n" % LOADED
 
 
 def texture_lines(number, name):
@@ -166,7 +165,7 @@ def run_to_flight(game_dir, keys, work, name):
 
 def check_single_sky(game_dir, work):
     game, img = run_to_flight(game_dir, "x", work, "single")
-    try:
+    with game:
         if setup_text(game) != SINGLE_SETUP:
             fail("set-up lines of the 'x' path:\n%r\nnot\n%r" % (setup_text(game), SINGLE_SETUP))
         if (len(img[0]), len(img)) != (400, 400):
@@ -174,14 +173,12 @@ def check_single_sky(game_dir, work):
         check_sky_and_ground(img, "single sky")
         check_jet(img, "single sky")
         game.escape()
-    finally:
-        game.kill()
     print("ok: 'x' path set-up lines, sky, terrain, jet and HUD on screen")
 
 
 def check_sky_cube(game_dir, work):
     game, img = run_to_flight(game_dir, "a221", work, "cube")
-    try:
+    with game:
         if setup_text(game) != CUBE_SETUP:
             fail("set-up lines of the sky cube:\n%r\nnot\n%r" % (setup_text(game), CUBE_SETUP))
         check_sky_and_ground(img, "sky cube")
@@ -194,24 +191,16 @@ def check_sky_cube(game_dir, work):
             return sum(1 for a, b in zip(middle, now) if a != b) >= 500
         game.hold("Left", banked, "change of 500 pixels of the middle while turning left")
         game.escape()
-    finally:
-        game.kill()
     print("ok: sky cube set-up lines (5 6 3 4 2 1 7 8 9), picture, banking")
 
 
 def check_broken_textures(game_dir, work):
     """A truncated l1.bmp and no jetmask.bmp: each reported, each waits for one key."""
-    copy = os.path.join(work, "game")
-    os.mkdir(copy)
-    for name in os.listdir(game_dir):
-        source = os.path.join(game_dir, name)
-        if os.path.isfile(source) and name != "jetmask.bmp":
-            shutil.copy2(source, copy)
-    with open(os.path.join(copy, "l1.bmp"), "r+b") as f:
-        f.truncate(os.path.getsize(os.path.join(game_dir, "l1.bmp")) // 2)
+    with open(os.path.join(game_dir, "l1.bmp"), "rb") as f:
+        l1 = f.read()
+    copy = copy_game(game_dir, work, "game", {"jetmask.bmp": None, "l1.bmp": l1[:len(l1) // 2]})
 
-    game = Game(["./vortavia"], cwd=copy)
-    try:
+    with Game(["./vortavia"], cwd=copy) as game:
         game.answer(b"x")
         wait_console(game, not_found(7, "l1.bmp"))
         game.wait_reading_key()
@@ -241,8 +230,6 @@ def check_broken_textures(game_dir, work):
         img = grab(game, os.path.join(work, "broken.ppm"))
         check_sky_and_ground(img, "broken textures")
         game.escape()
-    finally:
-        game.kill()
     print("ok: broken l1.bmp and missing jetmask.bmp reported, one key each, flies on")
 
 

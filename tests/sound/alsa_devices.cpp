@@ -4,9 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include "platform/wavein.h"
 
@@ -61,7 +62,7 @@ static void alsaWriteFilePcm(FILE* conf, const char* name, const std::string& in
             name, infile.c_str());
 }
 
-void alsaTestDevicesInstall()
+static void alsaTestDevicesInstall()
 {
     char pattern[] = "/tmp/vortavia-alsa-XXXXXX";
     alsaDir        = mkdtemp(pattern);
@@ -83,14 +84,13 @@ void alsaTestDevicesInstall()
     setenv("ALSA_CONFIG_PATH", confPath.c_str(), 1);
 }
 
-void alsaTestDevicesRemove()
-{
-    for (const TestRecording& rec : kRecordings)
-        unlink(alsaPath(std::string(rec.name) + ".raw").c_str());
-    unlink(alsaPath(kFifoName).c_str());
-    unlink(alsaPath("asound.conf").c_str());
-    rmdir(alsaDir.c_str());
-}
+// Every test program that links these devices gets them for its whole run.
+class AlsaDevices : public testing::Environment {
+public:
+    void SetUp() override { alsaTestDevicesInstall(); }
+    void TearDown() override { std::filesystem::remove_all(alsaDir); }
+};
+static testing::Environment* const kAlsaDevices = testing::AddGlobalTestEnvironment(new AlsaDevices);
 
 std::string alsaTestFifoPath()
 {

@@ -15,12 +15,10 @@ extern const char* const kLongDeviceName;
 // A device whose open blocks until its FIFO (alsaTestFifoPath) has a writer.
 extern const char* const kStuckDeviceName;
 
-// Writes the recordings and an ALSA configuration naming them ("loud",
-// "level200", "silent", "near", "quiet", a "broken" device that cannot open,
-// the long name and the stuck device; no "default") into a fresh temporary
-// folder and points ALSA_CONFIG_PATH at it. Must run before the first ALSA call.
-void alsaTestDevicesInstall();
-void alsaTestDevicesRemove();
+// Before the first test, the recordings and an ALSA configuration naming them
+// ("loud", "level200", "silent", "near", "quiet", a "broken" device that cannot
+// open, the long name and the stuck device; no "default") are written into a
+// fresh temporary folder that ALSA_CONFIG_PATH names, and removed after the last.
 std::string alsaTestFifoPath();
 
 // Number of the named device in the wave-in list, -1 when it is not listed.

@@ -13,19 +13,12 @@
 #include "app/game_state.h"
 #include "flight/controls.h"
 #include "flight/flight_model.h"
-#include "platform/console.h"
 #include "sound/edition_sound.h"
 #include "sound/wave_capture.h"
 #include "support/gl_window.h"
+#include "support/scratch.h"
 
 constexpr int kPatience = 3;  // seconds a capture may take before the test gives up
-
-class AlsaDevices : public testing::Environment {
-public:
-    void SetUp() override { alsaTestDevicesInstall(); }
-    void TearDown() override { alsaTestDevicesRemove(); }
-};
-static testing::Environment* const kAlsaDevices = testing::AddGlobalTestEnvironment(new AlsaDevices);
 
 class SoundEdition : public testing::Test {
 protected:
@@ -48,21 +41,7 @@ protected:
     }
 
     // Runs `fn` with the console reading `input`; returns what it printed.
-    static std::string withConsole(const char* input, void (*fn)())
-    {
-        FILE* in = fmemopen((void*)input, strlen(input), "r");
-        if (!*input) {
-            fclose(in);
-            in = fopen("/dev/null", "r");
-        }
-        conSetInput(in);
-        testing::internal::CaptureStdout();
-        fn();
-        std::string out = testing::internal::GetCapturedStdout();
-        conSetInput(nullptr);
-        fclose(in);
-        return out;
-    }
+    static std::string withConsole(const char* input, void (*fn)()) { return scriptedConsole(input, fn).out; }
 
     // Idle cycles until the device has landed a capture with this first
     // byte, then one more, which is sure to have seen it.
@@ -78,12 +57,7 @@ protected:
         return true;
     }
 
-    static void captureCycleQuietly()
-    {
-        testing::internal::CaptureStdout();
-        captureCycle();
-        testing::internal::GetCapturedStdout();
-    }
+    static void captureCycleQuietly() { capturedStdout(captureCycle); }
 };
 
 TEST_F(SoundEdition, ThrottleRuleOverTheSampleRange)
@@ -99,9 +73,7 @@ TEST_F(SoundEdition, ThrottleRuleOverTheSampleRange)
         SCOPED_TRACE(c.s);
         gs.speed        = 333;
         gs.accelerating = true;
-        testing::internal::CaptureStdout();
-        applySoundThrottle(c.s);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
+        EXPECT_EQ(capturedStdout([&] { applySoundThrottle(c.s); }), c.printed);
         EXPECT_EQ(gs.speed, c.speed);
         EXPECT_EQ(gs.accelerating, c.accelerating);
     }
@@ -127,9 +99,7 @@ TEST_F(SoundEdition, TurnsFromTheFirstFrameAndDecaysByFifty)
 TEST_F(SoundEdition, CycleWithoutADeviceActsOnTheBufferAsItIs)
 {
     std::atomic_ref<unsigned char>(gs.sampleBuffer[0]).store(200, std::memory_order_relaxed);
-    testing::internal::CaptureStdout();
-    captureCycle();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "5475 ");
+    EXPECT_EQ(capturedStdout(captureCycle), "5475 ");
     EXPECT_EQ(gs.speed, 5475 + 200);  // the frame rendered after it already climbs
     EXPECT_TRUE(gs.accelerating);
     EXPECT_FLOAT_EQ(gs.heading, 0.2f);
@@ -213,9 +183,7 @@ TEST_F(SoundEdition, LoudSoundDrivesTheSpeedAndSilenceReleasesIt)
     gs.waveDeviceId = alsaTestDeviceId("loud");
     withConsole("", openWaveIn);
     ASSERT_TRUE(cycleUntil(kLoudLevel));
-    testing::internal::CaptureStdout();
-    captureCycle();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "9600 ");
+    EXPECT_EQ(capturedStdout(captureCycle), "9600 ");
     EXPECT_TRUE(gs.accelerating);
     closeWaveIn();
     EXPECT_EQ(gs.waveIn, nullptr);
@@ -245,9 +213,7 @@ TEST_F(SoundEdition, DownArrowAndGDriveTheDevice)
     withConsole("", openWaveIn);
     ASSERT_TRUE(cycleUntil(kLevel200));
 
-    testing::internal::CaptureStdout();
-    onSpecialKey(GLUT_KEY_DOWN, 0, 0);
-    testing::internal::GetCapturedStdout();
+    capturedStdout([] { onSpecialKey(GLUT_KEY_DOWN, 0, 0); });
     EXPECT_TRUE(gs.accelerating);
     EXPECT_NE(gs.waveIn, nullptr);
     EXPECT_EQ(gs.waveHeader.dwBufferLength, 512u);
@@ -258,10 +224,10 @@ TEST_F(SoundEdition, DownArrowAndGDriveTheDevice)
 
     // Closed for good: the last capture goes on driving the throttle.
     float heading = gs.heading;
-    testing::internal::CaptureStdout();
-    onKey('g', 0, 0);
-    captureCycle();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "5475 5475 ");
+    EXPECT_EQ(capturedStdout([] {
+                  onKey('g', 0, 0);
+                  captureCycle();
+              }), "5475 5475 ");
     EXPECT_FLOAT_EQ(gs.heading, heading + 0.4f);  // 'g' rendered a frame of its own
     EXPECT_EQ(gs.waveIn, nullptr);
 }

@@ -16,13 +16,6 @@ constexpr int kBufferBytes = 512;
 constexpr int kPatience    = 3;  // seconds a capture may take before the test gives up
 constexpr int kHangLimit   = 60; // seconds before SIGALRM ends a test whose probe blocked
 
-class AlsaDevices : public testing::Environment {
-public:
-    void SetUp() override { alsaTestDevicesInstall(); }
-    void TearDown() override { alsaTestDevicesRemove(); }
-};
-static testing::Environment* const kAlsaDevices = testing::AddGlobalTestEnvironment(new AlsaDevices);
-
 static const WaveFormat kGameFormat = {kWaveFormatPcm, 2, 22050, 44100, 2, 8, 0};
 
 // An open that waited anew on a blocked device would leave one more thread.

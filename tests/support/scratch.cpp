@@ -37,8 +37,8 @@ void scratchLeave()
 
 void scratchWrite(const char* name, const std::string& text)
 {
-    FILE* f = fopen(name, "w");
+    FILE* f = fopen(name, "wb");
     ASSERT_NE(f, nullptr) << name;
-    fputs(text.c_str(), f);
+    fwrite(text.data(), 1, text.size(), f);
     fclose(f);
 }

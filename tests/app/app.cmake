@@ -1,5 +1,0 @@
-vortavia_add_test(test_config_console test_config_console.cpp)
-vortavia_add_test(test_startup test_startup.cpp)
-vortavia_add_test(test_command_line test_command_line.cpp LIBS vortavia_sound_lib)
-vortavia_add_test(test_demo_file test_demo_file.cpp)
-vortavia_add_test(test_pacing test_pacing.cpp)

@@ -1,4 +1,0 @@
-vortavia_add_test(test_bmp_loader test_bmp_loader.cpp)
-vortavia_add_test(test_texture_table test_texture_table.cpp)
-target_compile_definitions(test_texture_table PRIVATE VORTAVIA_GAME_DIR="${VORTAVIA_GAME_DIR}")
-vortavia_add_test(test_terrain test_terrain.cpp)

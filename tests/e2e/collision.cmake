@@ -1,1 +1,0 @@
-vortavia_add_e2e(e2e_collision test_collision.py)

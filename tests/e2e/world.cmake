@@ -1,1 +1,0 @@
-vortavia_add_e2e(e2e_world test_world.py)

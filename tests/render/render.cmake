@@ -1,6 +1,0 @@
-vortavia_add_test(test_render test_render.cpp)
-vortavia_add_test(test_sky_images test_sky_images.cpp)
-target_compile_definitions(test_sky_images PRIVATE VORTAVIA_GAME_DIR="${VORTAVIA_GAME_DIR}")
-if(TARGET skygen)
-  target_compile_definitions(test_sky_images PRIVATE VORTAVIA_SKYGEN="$<TARGET_FILE:skygen>")
-endif()

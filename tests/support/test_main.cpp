@@ -1,8 +1,0 @@
-// test_main.cpp -- GoogleTest entry shared by every test program.
-#include <gtest/gtest.h>
-
-int main(int argc, char** argv)
-{
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
