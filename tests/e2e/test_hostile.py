@@ -4,10 +4,10 @@ Runs under the X server in $DISPLAY: keys typed ahead on a real terminal,
 standard descriptors closed at start, a console pipe whose reader goes away,
 and FIFOs and an image too large for the GL at the data paths.
 """
+import argparse
 import fcntl
 import os
 import signal
-import struct
 import subprocess
 import sys
 import tempfile
@@ -19,13 +19,9 @@ from sounddevs import loud_devices  # noqa: E402
 from texts import CLOSING, COMPLETE, LOUD_PRINT  # noqa: E402
 
 
-def write_bmp(path, width, height):
-    row = (width * 3 + 3) // 4 * 4
-    pixels = bytes([90, 160, 60]) * width + bytes(row - width * 3)
-    with open(path, "wb") as out:
-        out.write(b"BM" + struct.pack("<IHHI", 54 + row * height, 0, 0, 54))
-        out.write(struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, 0, 0, 0, 0, 0))
-        out.write(pixels * height)
+def write_bmp(writer, path, width, height):
+    """A BMP written by the tools' own writer (--write-bmp)."""
+    subprocess.run([writer, path, str(width), str(height)], check=True)
 
 
 # ---- the console ------------------------------------------------------------
@@ -159,7 +155,7 @@ def check_console_that_stops_reading(game_dir, work):
 
 
 # ---- the data files ---------------------------------------------------------
-def check_fifos_and_oversized_image(game_dir, work):
+def check_fifos_and_oversized_image(game_dir, work, writer):
     """FIFOs without a writer as a texture and a collision file, without a reader as the
     state trace, and a terrain image no GL takes."""
     copy = copy_game(game_dir, work, "hostile")
@@ -167,7 +163,7 @@ def check_fifos_and_oversized_image(game_dir, work):
         os.unlink(os.path.join(copy, name))
         os.mkfifo(os.path.join(copy, name))
     os.mkfifo(os.path.join(copy, "trace"))
-    write_bmp(os.path.join(copy, "l1.bmp"), 16385, 1)
+    write_bmp(writer, os.path.join(copy, "l1.bmp"), 16385, 1)
     with Game(["./vortavia"], cwd=copy, env={TRACE: "trace"}, use_pty=False) as game:
         game.send(b"x")
         for number, name in ((1, "test1.bmp"), (7, "l1.bmp")):
@@ -186,14 +182,16 @@ def check_fifos_and_oversized_image(game_dir, work):
 
 
 def main():
-    args = game_args()
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--write-bmp", required=True, help="tests' write_bmp program")
+    args = game_args(parser)
     game_dir = args.game_dir
     with tempfile.TemporaryDirectory(prefix="vortavia-hostile-") as work:
         check_type_ahead_not_echoed(game_dir)
         check_closed_descriptors(game_dir, work)
         check_console_reader_gone(game_dir, work)
         check_console_that_stops_reading(game_dir, work)
-        check_fifos_and_oversized_image(game_dir, work)
+        check_fifos_and_oversized_image(game_dir, work, args.write_bmp)
 
 
 if __name__ == "__main__":
