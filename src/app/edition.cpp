@@ -2,10 +2,10 @@
 #include "app/edition.h"
 
 #include "app/command_line.h"
-#include "demo/demo.h"
 #include "app/game_state.h"
 #include "app/held_keys.h"
 #include "app/pacing.h"
+#include "demo/demo.h"
 #include "flight/collision.h"
 #include "flight/controls.h"
 #include "render/frame.h"
