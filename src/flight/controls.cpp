@@ -105,7 +105,6 @@ static void ctlShrinkViewport()
     glViewport(70, 190, 500, 320);
 }
 
-
 // The one way out of a running game: Escape, or the window being closed.
 [[noreturn]] static void ctlQuit()
 {
