@@ -1,6 +1,7 @@
 // wgl_pixels.cpp -- the client's pixel-store (unpack) state and its stack, and unpacking images and bitmaps into tight rows.
 #include "wgl_pixels.h"
 
+#include <cstddef>
 #include <GL/gl.h>
 
 // ---- constants -------------------------------------------------------------
