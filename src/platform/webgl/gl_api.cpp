@@ -32,8 +32,10 @@ struct WglTexture {
     GLint        wrap[2]   = {GL_REPEAT, GL_REPEAT};
 };
 
+// Each starts as GL's does, holding the identity: the game sets its light
+// before it ever loads a matrix.
 struct WglStack {
-    WglMatrix matrices[kWglMatrixStackDepth];
+    WglMatrix matrices[kWglMatrixStackDepth] = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
     int       top = 0;
 };
 
