@@ -75,6 +75,7 @@ int glutCreateWindow(const char* title)
         fprintf(stderr, "vortavia_web: this browser gives the page no WebGL 1.0: nothing can be drawn\n");
         exit(1);
     }
+    webKeysToWindow();
     return 1;
 }
 
@@ -232,7 +233,6 @@ static void glutRunTimers()
 // needs, or else the idle callback's. Never returns.
 void glutMainLoop()
 {
-    webKeysToWindow();
     for (;;) {
         glutCheckSize();
         glutDeliverKeys();

@@ -44,12 +44,11 @@ mergeInto(LibraryManager.library, {
       if (special == 0 && c < 0) return;
       if (webKeys.ownedByPage(e)) e.preventDefault();
       if (webFullScreenState.deferred && down) webFullScreenState.request();
-      if (webKeys.window) {
+      if (webKeys.console) {
+        if (down) webKeys.bytes.push.apply(webKeys.bytes, webKeys.terminal(e));
+      } else if (webKeys.window) {
         webKeys.events.push([down ? 1 : 0, c, special, e.repeat ? 1 : 0]);
-        return;
       }
-      if (!down || !webKeys.console) return;
-      webKeys.bytes.push.apply(webKeys.bytes, webKeys.terminal(e));
       if (webKeys.waiter && webKeys.bytes.length) {
         var wake = webKeys.waiter;
         webKeys.waiter = null;
@@ -86,12 +85,10 @@ mergeInto(LibraryManager.library, {
     });
   },
 
-  // From now on every key goes to the window.
+  // From now on every key the dialogue does not take goes to the window.
   webKeysToWindow__deps: ['$webKeys', '$webFullScreenState'],
   webKeysToWindow: function() {
     webKeys.listen();
-    webKeys.console = false;
-    webKeys.bytes = [];
     webKeys.window = true;
   },
 
@@ -152,8 +149,13 @@ mergeInto(LibraryManager.library, {
       var canvas = webFullScreenState.canvas();
       webFullScreenState.deferred = false;
       if (!canvas.requestFullscreen) return;
-      // Long after a key press the browser refuses: the next key press asks again.
-      canvas.requestFullscreen().catch(function() { webFullScreenState.deferred = true; });
+      // Long after a key press the browser refuses: the next key press asks
+      // again. In full screen the browser would take Escape for itself, and
+      // it ends the game: the page asks to keep it (holding it still leaves).
+      canvas.requestFullscreen().then(function() {
+        if (navigator.keyboard && navigator.keyboard.lock)
+          navigator.keyboard.lock(['Escape']).catch(function() {});
+      }, function() { webFullScreenState.deferred = true; });
     },
     onChange: function() {
       var canvas = webFullScreenState.canvas();
