@@ -213,19 +213,23 @@ static void glutCheckSize()
     glut.reshapeDue = true;
 }
 
-// Each timer that is due runs once; one it sets again waits for its new time.
+// Each timer that is due runs once; one set again, even for now, waits for
+// the next turn.
 static void glutRunTimers()
 {
     const double now = emscripten_get_now();
+    GlutTimer    due[kGlutMaxTimers];
+    int          dueCount = 0;
     for (int i = 0; i < glut.timerCount;) {
         if (glut.timers[i].dueMs > now) {
             i++;
             continue;
         }
-        const GlutTimer due = glut.timers[i];
-        glut.timers[i]      = glut.timers[--glut.timerCount];
-        due.callback(due.value);
+        due[dueCount++] = glut.timers[i];
+        glut.timers[i]  = glut.timers[--glut.timerCount];
     }
+    for (int i = 0; i < dueCount; i++)
+        due[i].callback(due[i].value);
 }
 
 // ---- main loop -------------------------------------------------------------

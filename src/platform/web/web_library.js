@@ -2,8 +2,9 @@
 mergeInto(LibraryManager.library, {
   // ---- keyboard ------------------------------------------------------------
   // Keys are read from the document, so the page needs no click first. A key
-  // goes to the console while the dialogue reads (as the bytes a terminal
-  // would give) and to the window's callback once the main loop runs.
+  // goes to the console while the dialogue listens (as the bytes a terminal
+  // would give), and otherwise to the window once it exists, whose main
+  // loop takes them between frames as GLUT does.
   $webKeys: {
     listening: false,
     console: false,    // the dialogue takes keys
@@ -34,9 +35,9 @@ mergeInto(LibraryManager.library, {
       if (c == 8) return [127];
       return c < 0 || c == 127 ? [] : [c];
     },
-    // The browser's own keys (reload, its tools) stay the browser's.
+    // The browser's own keys (reload, its tools, its shortcuts) stay the browser's.
     ownedByPage: function(e) {
-      return !/^F([1-9]|10|12)$/.test(e.key);
+      return !/^F([1-9]|10|12)$/.test(e.key) && !e.ctrlKey && !e.altKey && !e.metaKey;
     },
     handle: function(e, down) {
       var special = webKeys.special[e.key] || 0;
