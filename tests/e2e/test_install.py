@@ -27,9 +27,8 @@ import tempfile
 import time
 import xml.etree.ElementTree as ElementTree
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import TRACE, Game, fail, game_args  # noqa: E402
-from texts import COMPLETE  # noqa: E402
+from gamerun import TRACE, Game, fail, game_args
+from texts import COMPLETE
 
 GAMES_DIR = "games"
 PROGRAM_DIR = "lib/games/vortavia"
@@ -183,9 +182,7 @@ def check_launch(root, game_dir, program, elsewhere):
     data = os.path.realpath(os.path.join(root, DATA_DIR))
     demo = "flight-%s.demo" % launcher
     with Game([os.path.join(root, GAMES_DIR, launcher), "--record=" + demo], cwd=elsewhere,
-              use_pty=False) as game:
-        game.send(answers)
-        game.close_input()
+              feed=answers) as game:
         game.find_window(timeout=60.0)
         game.wait_for(COMPLETE, timeout=60.0)
         pid = game.proc.pid
@@ -206,8 +203,7 @@ def check_launch(root, game_dir, program, elsewhere):
         fail("%s --record=%s wrote nothing in %s" % (launcher, demo, elsewhere))
     trace = "flight-%s.trace" % launcher  # as relative to the caller as the demo
     with Game([os.path.join(root, GAMES_DIR, launcher), "--timedemo=" + demo], cwd=elsewhere,
-              env={TRACE: trace}, use_pty=False) as replay:
-        replay.close_input()
+              env={TRACE: trace}, feed=b"") as replay:
         status = replay.wait_exit(60.0)
     if status != 0 or "timedemo: " not in replay.text():
         fail("%s --timedemo=%s: status %s; output:\n%s" % (launcher, demo, status, replay.text()[-2000:]))

@@ -12,15 +12,13 @@ import os
 import re
 import signal
 import subprocess
-import sys
 import tempfile
 import threading
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, copy_game, fail, game_args, poll  # noqa: E402
-from sounddevs import RATE_BYTES  # noqa: E402
-from texts import CHOOSE, CLOSING, DEVICES, OPENED  # noqa: E402
+from gamerun import Game, copy_game, fail, game_args, poll
+from sounddevs import RATE_BYTES
+from texts import CHOOSE, CLOSING, DEVICES, OPENED
 
 LOUD, LOUD_PRINT = 230, "7725 "  # (230 - 127) x 75
 SILENT = 128
@@ -159,7 +157,7 @@ def fly(game_dir, server, work):
     env["LP_NUM_THREADS"] = "0"
     with Game(["apitrace", "trace", "--output", trace, "./vortavia_sound", "--skip-config"],
               cwd=game_dir, env=env, use_pty=False) as game:
-        game.wait_for("Please choose the wave in device")
+        game.wait_for(CHOOSE)
         listed = dict((int(n), name) for n, name in
                       re.findall(r"^(\d+)\) (.*)$", game.text(), re.M))
         if listed.get(0) != "default" or "pulse" not in listed.values() or "null" not in listed.values():
@@ -238,11 +236,9 @@ def check_no_server(game_dir, work):
     """No server at all: only null is listed, and no plugin library says a word."""
     run = tempfile.mkdtemp(prefix="no-server-", dir=work)
     os.chmod(run, 0o700)
-    with Game(["./vortavia_sound", "--skip-config"], cwd=game_dir, use_pty=False,
+    with Game(["./vortavia_sound", "--skip-config"], cwd=game_dir, feed=b"\n",
               env={"XDG_RUNTIME_DIR": run, "PULSE_SERVER": "unix:" + os.path.join(run, "none"),
                    "LP_NUM_THREADS": "0"}) as game:
-        game.send(b"\n")
-        game.close_input()
         game.wait_for(CLOSING)
         text = game.text()
         shown = text[text.index(DEVICES):text.index(CLOSING)]

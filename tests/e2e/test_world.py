@@ -8,12 +8,10 @@ line in the top-left corner. VORTAVIA_KEEP=DIR keeps the screenshots there.
 """
 import os
 import subprocess
-import sys
 import tempfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, copy_game, fail, game_args, poll  # noqa: E402
-from texts import CLOSING, COMPLETE as LOADED  # noqa: E402
+from gamerun import Game, copy_game, fail, game_args, poll, ppm_rows
+from texts import CLOSING, COMPLETE as LOADED
 
 COMPLETE = "\n\n%s\n\n" % LOADED
 
@@ -61,35 +59,15 @@ def place(game):
     """Without a window manager the window sits at (-1, -1), a pixel off
     screen: moved to (0, 0), every pixel of it is drawn."""
     subprocess.run(["xdotool", "windowmove", game.window, "0", "0"], check=True)
-
-    def moved():
-        shown = subprocess.run(["xdotool", "getwindowgeometry", "--shell", game.window],
-                               capture_output=True, text=True, check=True).stdout.split()
-        return "X=0" in shown and "Y=0" in shown
-    poll(moved, 20, "window at (0, 0)", game)
+    poll(lambda: game.geometry(("X", "Y")) == (0, 0), 20, "window at (0, 0)", game)
 
 
 def grab(game, path):
-    """The window as rows of (r, g, b), top row first."""
-    subprocess.run(["import", "-window", game.window, "-depth", "8", path], check=True,
-                   capture_output=True)
-    with open(path, "rb") as f:
-        data = f.read()
-    fields, at = [], 0
-    while len(fields) < 4:  # P6, width, height, maximum
-        while data[at:at + 1].isspace():
-            at += 1
-        end = at
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[at:end])
-        at = end
-    at += 1
-    if fields[0] != b"P6" or fields[3] != b"255":
-        fail("unexpected image header %r" % fields)
-    w, h = int(fields[1]), int(fields[2])
-    return [[tuple(data[at + (y * w + x) * 3:at + (y * w + x) * 3 + 3]) for x in range(w)]
-            for y in range(h)]
+    """The window as rows of (r, g, b), top row first; the picture is kept at path."""
+    shot = game.picture()
+    with open(path, "wb") as f:
+        f.write(shot)
+    return ppm_rows(shot)
 
 
 def region(img, x0, y0, x1, y1):

@@ -9,17 +9,14 @@
 #include "sound/edition_sound.h"
 #include "support/gl_window.h"
 
-
-class FlightModel : public testing::Test {
+class FlightModel : public GlTest {
 protected:
     void SetUp() override
     {
-        glTestWindow();
-        editionSelect(kKeyboardEdition);
+        GlTest::SetUp();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
     }
-    void TearDown() override { editionSelect(kKeyboardEdition); }
 
     static void frames(int n)
     {
