@@ -1,4 +1,5 @@
 // test_config_console.cpp -- the start-up dialogue driven by scripted key presses.
+#include <array>
 #include <cstring>
 #include <string>
 #include <gtest/gtest.h>
@@ -49,26 +50,33 @@ static ConsoleRun runWith(const char* keys, const ConsoleAnswers& given = {})
     return {run.out, (long)strlen(keys) - run.taken};
 }
 
+// The answers as scene set-up sees them, in the tables' column order.
+using Settings = std::array<bool, 6>;
+static Settings settings()
+{
+    return {gs.smallTextures, gs.highEndCard, gs.panoramicSky, gs.lowEndPanorama, gs.fullScreen, gs.gameMode};
+}
+
 struct Combination {
     const char* keys;
-    bool smallTextures, highEndCard, panoramicSky, lowEndPanorama, fullScreen, gameMode;
+    Settings    want;
 };
 
-// The answer table as scene set-up sees it.
+// The answer table.
 static const Combination kCombinations[] = {
     // keys     small  high   pano   lowEnd full   game
-    {"a111k",   true,  false, true,  true,  true,  false},
-    {"a222",    true,  true,  false, false, false, false},
-    {"a231",    true,  true,  true,  false, false, true },
-    {"a234",    true,  true,  true,  false, false, true },
-    {"a213",    true,  false, true,  true,  true,  false},
-    {"a329",    false, false, false, false, false, false},
-    {"a334",    false, false, false, false, false, true },
-    {"a313",    false, false, true,  true,  true,  false},
-    {"a224",    true,  true,  true,  false, false, false},
-    {"a999",    true,  false, false, false, false, false},
-    {"X999",    true,  false, false, false, false, false},
-    {"a12x",    true,  false, false, false, false, false},
+    {"a111k",  {true,  false, true,  true,  true,  false}},
+    {"a222",   {true,  true,  false, false, false, false}},
+    {"a231",   {true,  true,  true,  false, false, true }},
+    {"a234",   {true,  true,  true,  false, false, true }},
+    {"a213",   {true,  false, true,  true,  true,  false}},
+    {"a329",   {false, false, false, false, false, false}},
+    {"a334",   {false, false, false, false, false, true }},
+    {"a313",   {false, false, true,  true,  true,  false}},
+    {"a224",   {true,  true,  true,  false, false, false}},
+    {"a999",   {true,  false, false, false, false, false}},
+    {"X999",   {true,  false, false, false, false, false}},
+    {"a12x",   {true,  false, false, false, false, false}},
 };
 
 TEST(ConfigConsole, AnswerCombinations)
@@ -77,12 +85,7 @@ TEST(ConfigConsole, AnswerCombinations)
         SCOPED_TRACE(c.keys);
         ConsoleRun run = runWith(c.keys);
         EXPECT_EQ(run.unread, 0);
-        EXPECT_EQ(gs.smallTextures, c.smallTextures);
-        EXPECT_EQ(gs.highEndCard, c.highEndCard);
-        EXPECT_EQ(gs.panoramicSky, c.panoramicSky);
-        EXPECT_EQ(gs.lowEndPanorama, c.lowEndPanorama);
-        EXPECT_EQ(gs.fullScreen, c.fullScreen);
-        EXPECT_EQ(gs.gameMode, c.gameMode);
+        EXPECT_EQ(settings(), c.want);
         EXPECT_TRUE(gs.collisionEnabled);
     }
 }
@@ -169,20 +172,20 @@ TEST(ConfigConsole, AnswersGivenAheadAreNotAskedAndTheRestAre)
         ConsoleAnswers given;
         const char*    keys;
         std::string    shown;  // after the banner and the credit
-        bool           small, highEnd, panoramic, lowEnd, full, game;
+        Settings       want;
         long           unread;
     } cases[] = {
         // every menu answered: no prompt, no menu, nothing read
-        {{'2', '3', '1', false}, "zz", "", true, true, true, false, false, true, 2},
+        {{'2', '3', '1', false}, "zz", "", {true, true, true, false, false, true}, 2},
         // the high-end sky on a low-end card: the message, and no wait
-        {{'1', '2', '1', false}, "z", kLowEnd, true, false, true, true, false, false, 1},
-        {{0, 0, 0, true}, "z", "", true, false, false, false, false, false, 1},
+        {{'1', '2', '1', false}, "z", kLowEnd, {true, false, true, true, false, false}, 1},
+        {{0, 0, 0, true}, "z", "", {true, false, false, false, false, false}, 1},
         // skip with one answer: that one holds, the rest stay default
-        {{'3', 0, 0, true}, "z", "", false, false, false, false, false, false, 1},
+        {{'3', 0, 0, true}, "z", "", {false, false, false, false, false, false}, 1},
         // some answered: the first prompt and the others' menus, by their texts
-        {{0, '1', 0, false}, "a24", kPrompt + textureMenu + skyMenu, true, true, true, false, true, false, 0},
-        {{'2', 0, '3', false}, "a1", kPrompt + displayMenu, true, false, true, true, true, false, 0},
-        {{0, 0, '2', false}, "x", std::string(kPrompt), true, false, false, false, false, false, 0},
+        {{0, '1', 0, false}, "a24", kPrompt + textureMenu + skyMenu, {true, true, true, false, true, false}, 0},
+        {{'2', 0, '3', false}, "a1", kPrompt + displayMenu, {true, false, true, true, true, false}, 0},
+        {{0, 0, '2', false}, "x", std::string(kPrompt), {true, false, false, false, false, false}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown);
@@ -190,11 +193,6 @@ TEST(ConfigConsole, AnswersGivenAheadAreNotAskedAndTheRestAre)
         const size_t credit = run.out.find("\n\n\n\n\n") + 5;
         EXPECT_EQ(run.out.substr(credit), c.shown + kClosing);
         EXPECT_EQ(run.unread, c.unread);
-        EXPECT_EQ(gs.smallTextures, c.small);
-        EXPECT_EQ(gs.highEndCard, c.highEnd);
-        EXPECT_EQ(gs.panoramicSky, c.panoramic);
-        EXPECT_EQ(gs.lowEndPanorama, c.lowEnd);
-        EXPECT_EQ(gs.fullScreen, c.full);
-        EXPECT_EQ(gs.gameMode, c.game);
+        EXPECT_EQ(settings(), c.want);
     }
 }

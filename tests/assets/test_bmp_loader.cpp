@@ -28,11 +28,6 @@ struct BmpShape {
     int      trailing    = 0;   // bytes after the pixels
 };
 
-static void put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    bmpPut32(&b[at], v);
-}
-
 static int stride(int width)
 {
     return (int)bmpRowStride(width);
@@ -121,6 +116,10 @@ static void expectIntact(const std::vector<uint8_t>& px)
         ASSERT_EQ(px[i], (uint8_t)(i & 0xff)) << "byte " << i;
 }
 
+// Other code may leave any unpack state behind; the loader must get it back.
+static const GLenum kUnpackState[] = {GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS,
+                                      GL_UNPACK_SKIP_PIXELS};
+
 TEST_F(BmpLoader, RowsArePaddedToFourBytes)
 {
     const struct { int width, height; bool storedSize; int pixelBytes; } cases[] = {
@@ -148,30 +147,18 @@ TEST_F(BmpLoader, RowsArePaddedToFourBytes)
                                  file.begin() + off + r * stride(c.width) + c.width * 3,
                                  file.begin() + off + (rows - 1 - r) * stride(c.width));
         }
-        // Other code may leave any unpack state behind.
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, 7);
-        glPixelStorei(GL_UNPACK_SKIP_ROWS, 1);
-        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 2);
+        const int left[] = {8, 7, 1, 2};
+        for (int i = 0; i < 4; i++)
+            glPixelStorei(kUnpackState[i], left[i]);
         ASSERT_EQ(load(file), 1);
         EXPECT_EQ(level0(GL_TEXTURE_WIDTH), c.width);
         EXPECT_EQ(level0(GL_TEXTURE_HEIGHT), rows);
         expectIntact(readBack(c.width, rows));
-        GLint unpack[4] = {};
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack[0]);
-        glGetIntegerv(GL_UNPACK_ROW_LENGTH, &unpack[1]);
-        glGetIntegerv(GL_UNPACK_SKIP_ROWS, &unpack[2]);
-        glGetIntegerv(GL_UNPACK_SKIP_PIXELS, &unpack[3]);
-        // ... and gets it back.
-        EXPECT_EQ(unpack[0], 8);
-        EXPECT_EQ(unpack[1], 7);
-        EXPECT_EQ(unpack[2], 1);
-        EXPECT_EQ(unpack[3], 2);
+        for (int i = 0; i < 4; i++)
+            EXPECT_EQ(glTestInteger(kUnpackState[i]), left[i]) << i;
     }
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    for (GLenum state : kUnpackState)
+        glPixelStorei(state, state == GL_UNPACK_ALIGNMENT ? 4 : 0);
 }
 
 TEST_F(BmpLoader, ColourTableIsSkipped)
@@ -232,12 +219,11 @@ TEST_F(BmpLoader, MalformedHeadersAreRejected)
         EXPECT_EQ(level0(GL_TEXTURE_WIDTH), 0);  // nothing was uploaded
     }
 
-    std::vector<uint8_t> offBelowHeader = makeBmp(BmpShape{});
-    put32(offBelowHeader, kBmpAtOffBits, 10);
-    EXPECT_EQ(load(offBelowHeader), 0);
-    std::vector<uint8_t> offPastEnd = makeBmp(BmpShape{});
-    put32(offPastEnd, kBmpAtOffBits, 0xfffffff0);
-    EXPECT_EQ(load(offPastEnd), 0);
+    for (uint32_t offBits : {10u, 0xfffffff0u}) {  // below the header, past the end
+        std::vector<uint8_t> file = makeBmp(BmpShape{});
+        bmpPut32(&file[kBmpAtOffBits], offBits);
+        EXPECT_EQ(load(file), 0) << offBits;
+    }
 }
 
 TEST_F(BmpLoader, FileCutShortAnywhereFails)

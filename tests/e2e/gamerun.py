@@ -262,16 +262,10 @@ class Game:
     def find_window(self, timeout=20.0):
         """The program's own window: one that was not open when it started,
         so that a window some other run left open is never taken for it."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            ids = [i for i in titled_windows() if i not in self.windows_before]
-            if ids:
-                self.window = ids[-1]
-                return self.window
-            if self.proc.poll() is not None:
-                fail("program ended before its window appeared; output:\n" + self.text())
-            time.sleep(0.2)
-        fail("no window titled VORTAVIA 3D; output:\n" + self.text())
+        ids = poll(lambda: [i for i in titled_windows() if i not in self.windows_before], timeout,
+                   "window titled VORTAVIA 3D", self)
+        self.window = ids[-1]
+        return self.window
 
     def geometry(self, keys=("WIDTH", "HEIGHT")):
         """The window's size, or the other fields of xdotool's geometry named in keys."""
