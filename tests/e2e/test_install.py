@@ -126,14 +126,14 @@ def check_tree(root, game_dir, editions, licence, prefix, strict=False):
         entry = os.path.join(root, "share/applications", launcher + ".desktop")
         if not os.path.isfile(entry):
             fail("no menu entry " + entry)
-        fields = dict(line.split("=", 1) for line in open(entry).read().splitlines()
-                      if "=" in line and not line.startswith("#"))
+        pairs = [line.split("=", 1) for line in open(entry).read().splitlines()
+                 if "=" in line and not line.startswith("#")]
+        fields = dict(pairs)
         # Started from a menu with no terminal: the launcher by its full path,
         # every question answered, and an action for each display.
         path = os.path.join(prefix, GAMES_DIR, launcher)
         answers = "--skip-config --fps=60" + (" --device=0" if program == "vortavia_sound" else "")
-        execs = [v for k, v in (line.split("=", 1) for line in open(entry).read().splitlines()
-                                if line.startswith("Exec="))]
+        execs = [value for key, value in pairs if key == "Exec"]
         wanted = ['"%s" %s%s' % (path, answers, display)
                   for display in ("", " --display=fullscreen", " --display=window")]
         if execs != wanted or fields.get("TryExec") != path or fields.get("Terminal") != "false" \
@@ -215,6 +215,13 @@ def check_launch(root, game_dir, program, elsewhere):
           % (launcher, elsewhere, program, data))
 
 
+def check_launches(root, game_dir, editions, work):
+    elsewhere = os.path.join(work, "elsewhere")
+    os.mkdir(elsewhere)
+    for program in editions:
+        check_launch(root, game_dir, program, elsewhere)
+
+
 def check_install(build_dir, game_dir, licence, work):
     first = os.path.join(work, "first")
     run(["cmake", "--install", build_dir, "--prefix", first])
@@ -225,10 +232,7 @@ def check_install(build_dir, game_dir, licence, work):
     for rel in sum(DEBIAN_ONLY.values(), []):
         if os.path.exists(os.path.join(moved, rel)):
             fail("the plain install has the Debian package's %s" % rel)
-    elsewhere = os.path.join(work, "elsewhere")
-    os.mkdir(elsewhere)
-    for program in editions:
-        check_launch(moved, game_dir, program, elsewhere)
+    check_launches(moved, game_dir, editions, work)
 
 
 # ---- the Debian packages ---------------------------------------------------------
@@ -435,10 +439,7 @@ def check_package(source_dir, build_dir, licence, work):
             if not installed(name):
                 fail("%s is not installed after apt-get install" % name)
         check_tree("/usr", game_dir, editions, licence, "/usr", strict=True)
-        elsewhere = os.path.join(work, "elsewhere")
-        os.mkdir(elsewhere)
-        for program in editions:
-            check_launch("/usr", game_dir, program, elsewhere)
+        check_launches("/usr", game_dir, editions, work)
     finally:
         if any(installed(n) for n in PACKAGES):
             apt_get("remove", "--purge", *PACKAGES)

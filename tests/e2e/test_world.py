@@ -125,42 +125,41 @@ def check_jet(img, what):
 
 
 # ---- runs ------------------------------------------------------------------
-def run_to_flight(game_dir, keys, work, name):
-    game = Game(["./vortavia"], cwd=game_dir)
+def fly_to_hud(game, keys, work, name, setup):
+    """Answers keys, checks the set-up lines against setup, and waits for a
+    picture with the HUD line, which shows once the frame rate has been
+    measured, after a second; returns that picture, checked for sky,
+    terrain and jet."""
     game.answer(keys.encode())
     game.find_window()
     place(game)
     wait_console(game, COMPLETE)
+    if setup_text(game) != setup:
+        fail("set-up lines of the %s:\n%r\nnot\n%r" % (name, setup_text(game), setup))
     game.wait_frame()
-    # The HUD line shows once the frame rate has been measured, after a second.
-    path = os.path.join(work, name + ".ppm")
+    path = os.path.join(work, name.replace(" ", "-") + ".ppm")
 
     def with_hud():
         img = grab(game, path)
         return img if hud_shown(img) else None
-    return game, poll(with_hud, 30, "HUD text top-left", game)
+    img = poll(with_hud, 30, "HUD text top-left", game)
+    check_sky_and_ground(img, name)
+    check_jet(img, name)
+    return img
 
 
 def check_single_sky(game_dir, work):
-    game, img = run_to_flight(game_dir, "x", work, "single")
-    with game:
-        if setup_text(game) != SINGLE_SETUP:
-            fail("set-up lines of the 'x' path:\n%r\nnot\n%r" % (setup_text(game), SINGLE_SETUP))
+    with Game(["./vortavia"], cwd=game_dir) as game:
+        img = fly_to_hud(game, "x", work, "single sky", SINGLE_SETUP)
         if (len(img[0]), len(img)) != (400, 400):
             fail("window is %dx%d" % (len(img[0]), len(img)))
-        check_sky_and_ground(img, "single sky")
-        check_jet(img, "single sky")
         game.escape()
     print("ok: 'x' path set-up lines, sky, terrain, jet and HUD on screen")
 
 
 def check_sky_cube(game_dir, work):
-    game, img = run_to_flight(game_dir, "a221", work, "cube")
-    with game:
-        if setup_text(game) != CUBE_SETUP:
-            fail("set-up lines of the sky cube:\n%r\nnot\n%r" % (setup_text(game), CUBE_SETUP))
-        check_sky_and_ground(img, "sky cube")
-        check_jet(img, "sky cube")
+    with Game(["./vortavia"], cwd=game_dir) as game:
+        img = fly_to_hud(game, "a221", work, "sky cube", CUBE_SETUP)
         # Banking rolls the jet: the middle of the picture changes while the view turns.
         middle = region(img, 143, 143, 257, 257)
 

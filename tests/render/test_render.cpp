@@ -381,11 +381,11 @@ TEST_F(Render, FrameLeavesTheSceneStateAsItFoundIt)
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
-    testing::internal::CaptureStdout();
-    buildSkybox();
-    buildSingleSky();
-    buildCockpitOverlay();
-    testing::internal::GetCapturedStdout();
+    capturedStdout([] {
+        buildSkybox();
+        buildSingleSky();
+        buildCockpitOverlay();
+    });
     gs.terrainList = glGenLists(1);  // the terrain is not this test's business: an empty list
     glNewList(gs.terrainList, GL_COMPILE);
     glEndList();
