@@ -36,18 +36,12 @@ static const char* const kLowEnd =
     " continuing with low end panorama.\n";
 static const char* const kClosing = "\n\n\nOk...Loading the game...\n\n";
 
-struct ConsoleRun {
-    std::string out;
-    long        unread;  // keys the dialogue left in the script
-};
-
 // Runs the dialogue over `keys`, with `given` answered ahead, and returns what it printed.
-static ConsoleRun runWith(const char* keys, const ConsoleAnswers& given = {})
+static ScriptedRun runWith(const char* keys, const ConsoleAnswers& given = {})
 {
     editionSelect(kKeyboardEdition);
     cmdSettings.answers = given;
-    const ScriptedRun run = scriptedConsole(keys, runConfigConsole);
-    return {run.out, (long)strlen(keys) - run.taken};
+    return scriptedConsole(keys, runConfigConsole);
 }
 
 // The answers as scene set-up sees them, in the tables' column order.
@@ -83,7 +77,7 @@ TEST(ConfigConsole, AnswerCombinations)
 {
     for (const Combination& c : kCombinations) {
         SCOPED_TRACE(c.keys);
-        ConsoleRun run = runWith(c.keys);
+        ScriptedRun run = runWith(c.keys);
         EXPECT_EQ(run.unread, 0);
         EXPECT_EQ(settings(), c.want);
         EXPECT_TRUE(gs.collisionEnabled);
@@ -92,7 +86,7 @@ TEST(ConfigConsole, AnswerCombinations)
 
 TEST(ConfigConsole, SkipPrintsNoMenu)
 {
-    ConsoleRun run = runWith("x2");
+    ScriptedRun run = runWith("x2");
     EXPECT_EQ(run.unread, 1);  // nothing read after the 'x'
     const std::string credit = run.out.substr(strlen(kBanner), run.out.find(kPrompt) - strlen(kBanner));
     EXPECT_EQ(run.out, std::string(kBanner) + credit + kPrompt + kClosing);
@@ -105,7 +99,7 @@ TEST(ConfigConsole, SkipPrintsNoMenu)
 
 TEST(ConfigConsole, MenusPrintExactlyTheirTexts)
 {
-    ConsoleRun run = runWith("a222");
+    ScriptedRun run = runWith("a222");
     const size_t menus = run.out.find(kPrompt) + strlen(kPrompt);
     EXPECT_EQ(run.out.substr(menus), std::string(kMenus) + kClosing);
     EXPECT_EQ(run.out.find("222"), std::string::npos);  // answers are not echoed
@@ -113,18 +107,18 @@ TEST(ConfigConsole, MenusPrintExactlyTheirTexts)
 
 TEST(ConfigConsole, LowEndMessageWaitsForOneKey)
 {
-    ConsoleRun waited = runWith("a121z");
+    ScriptedRun waited = runWith("a121z");
     EXPECT_EQ(waited.unread, 0);  // the 'z' was taken by the wait
     EXPECT_NE(waited.out.find(std::string(kMenus) + kLowEnd + kClosing), std::string::npos);
 
-    ConsoleRun direct = runWith("a231z");  // high-end card: no message, no wait
+    ScriptedRun direct = runWith("a231z");  // high-end card: no message, no wait
     EXPECT_EQ(direct.unread, 1);
     EXPECT_EQ(direct.out.find("low end display"), std::string::npos);
 }
 
 TEST(ConfigConsole, ClosedInputFallsThroughToTheDefaults)
 {
-    ConsoleRun run = runWith("");
+    ScriptedRun run = runWith("");
     EXPECT_NE(run.out.find(kClosing), std::string::npos);
     EXPECT_TRUE(gs.smallTextures);
     EXPECT_FALSE(gs.highEndCard);
@@ -132,7 +126,7 @@ TEST(ConfigConsole, ClosedInputFallsThroughToTheDefaults)
     EXPECT_FALSE(gs.fullScreen);
     EXPECT_FALSE(gs.gameMode);
 
-    ConsoleRun cut = runWith("a1");  // ends mid-dialogue, at the low-end wait too
+    ScriptedRun cut = runWith("a1");  // ends mid-dialogue, at the low-end wait too
     EXPECT_NE(cut.out.find(kClosing), std::string::npos);
     runWith("a111");  // the low-end wait meets the end of input
     EXPECT_TRUE(gs.lowEndPanorama);
@@ -141,7 +135,7 @@ TEST(ConfigConsole, ClosedInputFallsThroughToTheDefaults)
 TEST(ConsoleKeys, MultiByteKeysAnswerOnePromptPerCode)
 {
     // An arrow key sends ESC [ A: three prompts, none of them a valid answer.
-    ConsoleRun run = runWith("a\x1b[A1");
+    ScriptedRun run = runWith("a\x1b[A1");
     EXPECT_EQ(run.unread, 1);
     EXPECT_TRUE(gs.smallTextures);
     EXPECT_FALSE(gs.panoramicSky);
@@ -189,7 +183,7 @@ TEST(ConfigConsole, AnswersGivenAheadAreNotAskedAndTheRestAre)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown);
-        ConsoleRun run = runWith(c.keys, c.given);
+        ScriptedRun run = runWith(c.keys, c.given);
         const size_t credit = run.out.find("\n\n\n\n\n") + 5;
         EXPECT_EQ(run.out.substr(credit), c.shown + kClosing);
         EXPECT_EQ(run.unread, c.unread);
