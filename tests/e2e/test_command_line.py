@@ -116,8 +116,7 @@ def check_play_build_builds_no_test():
 
 
 def main():
-    args = game_args()
-    game_dir = args.game_dir
+    game_dir = game_args().game_dir
     check_help_version_and_bad_options(game_dir)
     check_manual_lists_every_option(game_dir)
     with tempfile.TemporaryDirectory(prefix="vortavia-options-") as work:

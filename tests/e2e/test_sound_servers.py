@@ -39,8 +39,7 @@ class Server:
         self.env = dict(os.environ, XDG_RUNTIME_DIR=self.run, HOME=os.path.join(self.dir, "home"),
                         PULSE_SERVER="unix:" + self.socket)
         self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-        self.pids = []
-        self.logs = []
+        self.pids, self.procs, self.logs = [], [], []  # every daemon's pid; those started here; their logs
         source = ("module-pipe-source source_name=game_pipe file=%s format=u8 rate=22050 channels=2"
                   % self.fifo)
         if kind == "pulseaudio":
@@ -80,11 +79,11 @@ class Server:
         self.logs.append(log)
         proc = subprocess.Popen(argv, env=self.env, stdout=log, stderr=log, start_new_session=True)
         self.pids.append(proc.pid)
-        self.procs = getattr(self, "procs", []) + [proc]
+        self.procs.append(proc)
 
     def _wait_until(self, ready, what):
         def up():
-            for proc in getattr(self, "procs", []):
+            for proc in self.procs:
                 if proc.poll() is not None:
                     fail("%s ended at start; see %s" % (proc.args[0], self.dir))
             return ready()
@@ -119,7 +118,7 @@ class Server:
                 os.kill(pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
-        for proc in getattr(self, "procs", []):
+        for proc in self.procs:
             proc.wait(timeout=10)
         for log in self.logs:
             log.close()
@@ -251,8 +250,7 @@ def check_no_server(game_dir, work):
 
 
 def main():
-    args = game_args()
-    game_dir = args.game_dir
+    game_dir = game_args().game_dir
     with tempfile.TemporaryDirectory(prefix="vortavia-servers-") as work:
         check_no_server(game_dir, work)
         sky = open_sky(game_dir, work)

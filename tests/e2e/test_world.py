@@ -211,12 +211,9 @@ def check_broken_textures(game_dir, work):
 
 
 def main():
-    args = game_args()
-    game_dir = args.game_dir
-    keep = os.environ.get("VORTAVIA_KEEP")
+    game_dir = game_args().game_dir
     with tempfile.TemporaryDirectory(prefix="vortavia-world-") as work:
-        if keep:
-            work = keep
+        work = os.environ.get("VORTAVIA_KEEP") or work
         check_single_sky(game_dir, work)
         check_sky_cube(game_dir, work)
         check_broken_textures(game_dir, work)
