@@ -173,8 +173,7 @@ TEST_F(BmpLoader, GoodFilesLoadWithEveryByteInPlace)
 
 TEST_F(BmpLoader, ImagesTheGlRefusesFail)
 {
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    const int largest = glTestInteger(GL_MAX_TEXTURE_SIZE);
     for (const auto& size : {std::pair{largest + 1, 1}, std::pair{1, largest + 1}}) {
         SCOPED_TRACE(testing::Message() << size.first << "x" << size.second);
         BmpShape s;
