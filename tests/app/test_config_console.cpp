@@ -177,7 +177,8 @@ TEST(ConfigConsole, AnswersGivenAheadAreNotAskedAndTheRestAre)
         // skip with one answer: that one holds, the rest stay default
         {{'3', 0, 0, true}, "z", "", {false, false, false, false, false, false}, 1},
         // some answered: the first prompt and the others' menus, by their texts
-        {{0, '1', 0, false}, "a24", kPrompt + textureMenu + skyMenu, {true, true, true, false, true, false}, 0},
+        {{0, '1', 0, false}, "a24", kPrompt + textureMenu + skyMenu,
+         {true, true, true, false, true, false}, 0},
         {{'2', 0, '3', false}, "a1", kPrompt + displayMenu, {true, false, true, true, true, false}, 0},
         {{0, 0, '2', false}, "x", std::string(kPrompt), {true, false, false, false, false, false}, 0},
     };

@@ -35,7 +35,8 @@ static Image readImage(const std::string& path)
     unsigned char        h[kBmpHeaderSize];
     const unsigned char* info = h + kBmpFileHeaderSize;
     auto u32 = [](const unsigned char* at) { return (int)(at[0] | at[1] << 8 | at[2] << 16 | at[3] << 24); };
-    if (fread(h, 1, sizeof h, f) == sizeof h && h[0] == 'B' && h[1] == 'M' && info[kBmpInfoAtBitCount] == 24) {
+    if (fread(h, 1, sizeof h, f) == sizeof h && h[0] == 'B' && h[1] == 'M'
+        && info[kBmpInfoAtBitCount] == kBmpBitsPerPixel) {
         img.w = u32(info + kBmpInfoAtWidth);
         img.h = u32(info + kBmpInfoAtHeight);
         img.bgr.resize((size_t)img.w * img.h * 3);
