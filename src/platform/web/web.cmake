@@ -13,6 +13,8 @@ target_include_directories(vortavia_platform PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}
                            ${CMAKE_CURRENT_SOURCE_DIR}/platform/web/include)
 add_subdirectory(platform/webgl)
 target_link_libraries(vortavia_platform PUBLIC vortavia_webgl)
+add_library(vortavia_gamepad STATIC platform/web/gamepad_web.cpp)
+target_include_directories(vortavia_gamepad PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 
 # The page's files side by side: the program, its data, the page itself.
 set(VORTAVIA_WEB_DIR ${CMAKE_BINARY_DIR}/web)
