@@ -1,0 +1,166 @@
+"""look.py -- the web edition's canvas against the native window, picture by picture.
+
+Each look is a timedemo that turns, opens the throttle, banks and presses
+p: from that frame on every frame is the same picture in both programs
+(but for the frame rate on the HUD's first line, which is left out of the
+comparison; the PAUSED line under it stays in).
+
+Two software rasterisers (SwiftShader under Chromium, Mesa's llvmpipe under
+Xvfb) round edges, texel choices and colours differently, so the pictures
+are compared with slack in place and colour: a pixel differs only when its
+colour lies more than TOLERANCE from the range of colours of the 3x3 pixels
+around the same place in the other picture (either way round). At most
+ALLOWED of the pixels may differ. How both were chosen: see measured().
+"""
+import io
+import os
+import subprocess
+
+import browser  # noqa: F401  (first: it finds Debian's Python packages for a Python of one's own)
+from PIL import Image, ImageChops, ImageFilter
+
+from gamerun import TRACE, Game, copy_game, fail, poll, states
+
+PAUSED_AT = 50
+# name, smallTextures, highEndCard, panoramicSky, lowEndPanorama: every sky mode, every texture set
+LOOKS = [("single sky, low-end textures", 1, 0, 0, 0),
+         ("sky cube, linear filtering", 1, 1, 1, 0),
+         ("low-end sky cube, large textures", 0, 0, 1, 1)]
+EVENTS = ("frame 2\nspecial 100\nframe 6\nspecial-up 100\nspecial 101\nframe 40\nspecial-up 101\nspecial 102\n"
+          "frame %d\nkey p\nend 100000000\n" % PAUSED_AT)
+HUD_LINE = (0, 12, 260, 33)  # left, top, right, bottom: the frame rate line of a 400x400 window
+TOLERANCE = 40
+ALLOWED = 0.002
+
+
+def demo_name(look):
+    return "look-%d%d%d%d.demo" % look[1:]
+
+
+def write_demos(work):
+    paths = []
+    for look in LOOKS:
+        paths.append(os.path.join(work, demo_name(look)))
+        with open(paths[-1], "w") as f:
+            f.write("vortavia-demo 1\nedition vortavia\nsmallTextures %d\nhighEndCard %d\npanoramicSky %d\n"
+                    "lowEndPanorama %d\ngameMode 0\nfullScreen 0\n" % look[1:] + EVENTS)
+    return paths
+
+
+def paused(trace):
+    return len(states(trace)) > PAUSED_AT + 3
+
+
+def native_picture(game_dir, work, look, env=None):
+    trace = os.path.join(work, "look.trace")
+    with Game(["./vortavia", "--timedemo=" + os.path.join(work, demo_name(look))], cwd=game_dir,
+              env={TRACE: trace, **(env or {})}, use_pty=False) as game:
+        game.close_input()
+        game.find_window(60)
+        # Without a window manager the window sits a pixel off the screen.
+        subprocess.run(["xdotool", "windowmove", game.window, "0", "0"], check=True)
+        poll(lambda: paused(trace), 120, "the paused frame", game)
+        # A frame drawn since the move: a picture of the whole window.
+        seen = len(states(trace))
+        poll(lambda: len(states(trace)) > seen, 60, "a frame after the move", game)
+        return game.picture()
+
+
+def page_picture(page, work, look):
+    trace = os.path.join(work, "look-page.trace")
+    page.open("index.html?timedemo=%s&trace" % demo_name(look), trace)
+    poll(lambda: paused(trace), 120, "the paused frame in the page", page)
+    return page.picture()
+
+
+def image(ppm):
+    picture = Image.open(io.BytesIO(ppm)).convert("RGB")
+    if picture.size != (400, 400):
+        fail("a %dx%d picture, not 400x400" % picture.size)
+    picture.paste((0, 0, 0), HUD_LINE)
+    return picture
+
+
+def differing(a, b):
+    """The share of pixels of a and b whose colour is not near the colours
+    around the same place in the other picture."""
+    def beyond(x, y):  # per channel, how far x lies outside y's 3x3 range
+        return ImageChops.lighter(ImageChops.subtract(x, y.filter(ImageFilter.MaxFilter(3))),
+                                  ImageChops.subtract(y.filter(ImageFilter.MinFilter(3)), x))
+    off = ImageChops.lighter(beyond(a, b), beyond(b, a))
+    worst = ImageChops.lighter(ImageChops.lighter(*off.split()[:2]), off.split()[2])
+    counts = worst.histogram()
+    return sum(counts[TOLERANCE + 1:]) / float(a.size[0] * a.size[1])
+
+
+def flat(path):
+    """The BMP at path with every pixel its mean colour."""
+    with open(path, "rb") as f:
+        data = f.read()
+    start = int.from_bytes(data[10:14], "little")
+    pixels = data[start:]
+    mean = bytes(sum(pixels[i::3]) // (len(pixels) // 3) for i in range(3))
+    return data[:start] + mean * (len(pixels) // 3)
+
+
+def painted(path, value):
+    with open(path, "rb") as f:
+        data = f.read()
+    start = int.from_bytes(data[10:14], "little")
+    return data[:start] + bytes([value]) * (len(data) - start)
+
+
+def broken_renders(game_dir, work, look, break_lib):
+    """Native pictures of the look drawn wrong on purpose, by name."""
+    def copy(name, replace):
+        folder = copy_game(game_dir, work, name, replace)
+        os.symlink(os.path.join(game_dir, "large"), os.path.join(folder, "large"))
+        return folder
+    game = os.path.join(game_dir, "")
+    preload = lambda what: {"LD_PRELOAD": break_lib, "VORTAVIA_DRAW_WRONG": what}  # noqa: E731
+    mirrored = image(native_picture(game_dir, work, look)).transpose(Image.FLIP_LEFT_RIGHT)
+    return [("flat terrain texture", image(native_picture(copy("flat", {"l1.bmp": flat(game + "l1.bmp")}), work, look))),
+            ("no cockpit", image(native_picture(copy("nojet", {"jet.bmp": painted(game + "jet.bmp", 255),
+                                                               "jetmask.bmp": painted(game + "jetmask.bmp", 0)}),
+                                                work, look))),
+            ("lighting off", image(native_picture(game_dir, work, look, preload("lighting")))),
+            ("no HUD text", image(native_picture(game_dir, work, look, preload("hud")))),
+            ("mirrored", mirrored)]
+
+
+def measured(page, game_dir, work, break_lib):
+    """Each look's share of differing pixels, canvas against window, and each
+    broken render's against the canvas, at several tolerances."""
+    rows = []
+    for look in LOOKS:
+        web, native = image(page_picture(page, work, look)), image(native_picture(game_dir, work, look))
+        rows.append((look[0], web, native))
+    breaks = broken_renders(game_dir, work, LOOKS[0], break_lib)
+    return rows, [(name, rows[0][1], picture) for name, picture in breaks]
+
+
+def study(page, game_dir, work, break_lib):
+    global TOLERANCE
+    rows, breaks = measured(page, game_dir, work, break_lib)
+    for name, web, native in rows:
+        web.save(os.path.join(work, "..", "web-" + name.replace(" ", "_") + ".png"))
+        native.save(os.path.join(work, "..", "native-" + name.replace(" ", "_") + ".png"))
+    for tolerance in (8, 16, 24, 32, 40, 48, 64, 96):
+        TOLERANCE = tolerance
+        print("tolerance %3d: " % tolerance + "  ".join("%s %.5f" % (name, differing(a, b))
+                                                          for name, a, b in rows + breaks))
+
+
+def check(page, game_dir, work, break_lib):
+    rows, breaks = measured(page, game_dir, work, break_lib)
+    for name, web, native in rows:
+        share = differing(web, native)
+        if share > ALLOWED:
+            fail("%s: %.4f of the pixels differ between the canvas and the native window, more than %g"
+                 % (name, share, ALLOWED))
+        print("ok: %s: canvas and native window alike (%.4f of the pixels differ)" % (name, share))
+    for name, web, broken in breaks:
+        share = differing(web, broken)
+        if share <= ALLOWED:
+            fail("a native render with %s passes as the canvas's picture (%.4f differ)" % (name, share))
+    print("ok: %s: each fails the comparison" % ", ".join(name for name, _, _ in breaks))
