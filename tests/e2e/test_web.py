@@ -13,13 +13,12 @@ light off, no HUD, no cockpit or a mirrored picture do not.
 import argparse
 import os
 import re
-import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import TRACE, Game, copy_game, fail, game_args, poll, states  # noqa: E402
-from test_demo import HEADER, banked, compare_traces, frames_of, heading_set, replay, start_recording  # noqa: E402
+from gamerun import Game, fail, game_args, states, wait_frames  # noqa: E402
+from test_demo import banked, compare_traces, frames_of, heading_set, replay, start_recording  # noqa: E402
 from texts import COMPLETE  # noqa: E402
 from browser import Browser, serve_folder  # noqa: E402
 import look  # noqa: E402
@@ -58,6 +57,18 @@ def same_lines(what, native, page):
 
 
 # ---- same flight -------------------------------------------------------------
+FLY_KEYS = ("Down", "c", "v", "p", "F11", "p", "F11")
+RECORDED = ("special 100", "special-up 100", "special 101", "special-up 101", "special 102", "special-up 102",
+            "special 103", "key c", "key v", "key p", "special 11", "key \\x1b")
+
+
+def fly_keys(player, trace):
+    """The brake, the viewport keys, a pause and full screen, each on a frame of its own."""
+    for key in FLY_KEYS:
+        player.key(key)
+        wait_frames(player, trace, 2)
+
+
 def record_native(game_dir, work):
     """A short flight of the native keyboard edition, recorded: a heading, the
     throttle into a wall, a bank, the brake, c and v, a pause."""
@@ -66,8 +77,7 @@ def record_native(game_dir, work):
         game.hold("Left", lambda: heading_set(rec), "a heading from Left")
         game.hold("Up", lambda: "hit \n" in game.text_now(), "a hit on the wall ahead")
         game.hold("Right", lambda: banked(rec), "a bank from Right")
-        for key in ("Down", "c", "v", "p", "p"):
-            game.key(key)
+        fly_keys(game, rec)
         game.escape(what="a recording")
     return demo
 
@@ -93,13 +103,15 @@ def check_record(page, game_dir, work, downloads):
     page.hold("Left", lambda: heading_set(trace), "a heading from Left")
     page.hold("Up", lambda: states(trace)[-1][5] != "0", "speed from Up")
     page.hold("Right", lambda: banked(trace), "a bank from Right")
-    for key in ("Down", "c", "v"):
-        page.key(key)
+    fly_keys(page, trace)
     page.key("Escape")
     ended(page, 1)
     demo = os.path.join(downloads, page.wait_download())
     if os.path.basename(demo) != "vortavia.demo":
         fail("the page offered %s, not vortavia.demo" % demo)
+    missing = [line for line in RECORDED if "\n%s\n" % line not in read(demo)]
+    if missing:
+        fail("the page's demo lacks %s:\n%s" % (missing, read(demo)))
     native_trace = os.path.join(work, "page-recorded.native")
     replay(game_dir, "vortavia", demo, native_trace)
     compare_traces(trace, [native_trace], frames_of(demo))
