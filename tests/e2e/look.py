@@ -26,7 +26,9 @@ PAUSED_AT = 50
 LOOKS = [("single sky, low-end textures", 1, 0, 0, 0),
          ("sky cube, linear filtering", 1, 1, 1, 0),
          ("low-end sky cube, large textures", 0, 0, 1, 1)]
-EVENTS = ("frame 2\nspecial 100\nframe 6\nspecial-up 100\nspecial 101\nframe 40\nspecial-up 101\nspecial 102\n"
+# A heading, the throttle, then a right turn held (the cockpit banked) into the pause:
+# down the canyon, its floor and walls and the sky in view.
+EVENTS = ("frame 2\nspecial 100\nframe 3\nspecial-up 100\nspecial 101\nframe 20\nspecial-up 101\nspecial 102\n"
           "frame %d\nkey p\nend 100000000\n" % PAUSED_AT)
 HUD_LINE = (0, 12, 260, 33)  # left, top, right, bottom: the frame rate line of a 400x400 window
 TOLERANCE = 40
@@ -110,49 +112,50 @@ def painted(path, value):
     return data[:start] + bytes([value]) * (len(data) - start)
 
 
-def broken_renders(game_dir, work, look, break_lib):
-    """Native pictures of the look drawn wrong on purpose, by name."""
-    def copy(name, replace):
+def broken_renders(game_dir, work, look, draw_wrong, native):
+    """Native pictures of the look drawn wrong on purpose (native is the right one), by name."""
+    def copied(name, replace):
         folder = copy_game(game_dir, work, name, replace)
         os.symlink(os.path.join(game_dir, "large"), os.path.join(folder, "large"))
-        return folder
-    game = os.path.join(game_dir, "")
-    preload = lambda what: {"LD_PRELOAD": break_lib, "VORTAVIA_DRAW_WRONG": what}  # noqa: E731
-    mirrored = image(native_picture(game_dir, work, look)).transpose(Image.FLIP_LEFT_RIGHT)
-    return [("flat terrain texture", image(native_picture(copy("flat", {"l1.bmp": flat(game + "l1.bmp")}), work, look))),
-            ("no cockpit", image(native_picture(copy("nojet", {"jet.bmp": painted(game + "jet.bmp", 255),
-                                                               "jetmask.bmp": painted(game + "jetmask.bmp", 0)}),
-                                                work, look))),
-            ("lighting off", image(native_picture(game_dir, work, look, preload("lighting")))),
-            ("no HUD text", image(native_picture(game_dir, work, look, preload("hud")))),
-            ("mirrored", mirrored)]
+        return image(native_picture(folder, work, look))
+
+    def preloaded(what):
+        env = {"LD_PRELOAD": " ".join([draw_wrong] + os.environ.get("LD_PRELOAD", "").split()),
+               "VORTAVIA_DRAW_WRONG": what}
+        return image(native_picture(game_dir, work, look, env))
+    data = os.path.join(game_dir, "%s")
+    return [("flat terrain texture", copied("flat", {"l1.bmp": flat(data % "l1.bmp")})),
+            ("no cockpit", copied("no-jet", {"jet.bmp": painted(data % "jet.bmp", 255),
+                                             "jetmask.bmp": painted(data % "jetmask.bmp", 0)})),
+            ("lighting off", preloaded("lighting")),
+            ("no HUD text", preloaded("hud")),
+            ("mirrored", native.transpose(Image.FLIP_LEFT_RIGHT))]
 
 
-def measured(page, game_dir, work, break_lib):
-    """Each look's share of differing pixels, canvas against window, and each
-    broken render's against the canvas, at several tolerances."""
-    rows = []
-    for look in LOOKS:
-        web, native = image(page_picture(page, work, look)), image(native_picture(game_dir, work, look))
-        rows.append((look[0], web, native))
-    breaks = broken_renders(game_dir, work, LOOKS[0], break_lib)
+def measured(page, game_dir, work, draw_wrong):
+    """The canvas and the native window for each look; then the first look's
+    canvas against each broken render: (name, canvas, native)."""
+    rows = [(look[0], image(page_picture(page, work, look)), image(native_picture(game_dir, work, look)))
+            for look in LOOKS]
+    breaks = broken_renders(game_dir, work, LOOKS[0], draw_wrong, rows[0][2])
     return rows, [(name, rows[0][1], picture) for name, picture in breaks]
 
 
-def study(page, game_dir, work, break_lib):
+def study(page, game_dir, work, draw_wrong, folder):
     global TOLERANCE
-    rows, breaks = measured(page, game_dir, work, break_lib)
-    for name, web, native in rows:
-        web.save(os.path.join(work, "..", "web-" + name.replace(" ", "_") + ".png"))
-        native.save(os.path.join(work, "..", "native-" + name.replace(" ", "_") + ".png"))
+    rows, breaks = measured(page, game_dir, work, draw_wrong)
+    os.makedirs(folder, exist_ok=True)
+    for name, a, b in rows + breaks:
+        for side, picture in (("web", a), ("native", b)):
+            picture.save(os.path.join(folder, "%s-%s.png" % (name.replace(" ", "_").replace(",", ""), side)))
     for tolerance in (8, 16, 24, 32, 40, 48, 64, 96):
         TOLERANCE = tolerance
         print("tolerance %3d: " % tolerance + "  ".join("%s %.5f" % (name, differing(a, b))
                                                           for name, a, b in rows + breaks))
 
 
-def check(page, game_dir, work, break_lib):
-    rows, breaks = measured(page, game_dir, work, break_lib)
+def check(page, game_dir, work, draw_wrong):
+    rows, breaks = measured(page, game_dir, work, draw_wrong)
     for name, web, native in rows:
         share = differing(web, native)
         if share > ALLOWED:

@@ -25,8 +25,6 @@ import look  # noqa: E402
 
 ENDED = "The game ended with exit status %d."
 TIMEDEMO = re.compile(r"timedemo: (\d+) frames in \d+\.\d{3} s, \d+\.\d fps")
-# A demo runs on until Escape: long enough never to end in a test.
-FOREVER = "end 100000000\n"
 
 
 def read(path):
@@ -71,7 +69,7 @@ def fly_keys(player, trace):
 
 def record_native(game_dir, work):
     """A short flight of the native keyboard edition, recorded: a heading, the
-    throttle into a wall, a bank, the brake, c and v, a pause."""
+    throttle into a wall, a bank, then fly_keys."""
     demo, rec = os.path.join(work, "native.demo"), os.path.join(work, "native-recorded.trace")
     with start_recording(game_dir, "vortavia", [], demo, rec) as game:
         game.hold("Left", lambda: heading_set(rec), "a heading from Left")
@@ -155,7 +153,8 @@ def main():
     parser.add_argument("--web-dir", required=True, help="the built page (build-web/web)")
     parser.add_argument("--bench-demo", required=True, help="the benchmark's timedemo (window.demo)")
     parser.add_argument("--draw-wrong", required=True, help="the LD_PRELOAD library that draws wrong on purpose")
-    parser.add_argument("--study", action="store_true", help="print the picture differences, check nothing else")
+    parser.add_argument("--study", metavar="DIR", help="save the pictures in DIR and print how much they "
+                        "differ at several tolerances; check nothing else")
     args = game_args(parser)
     if not os.path.exists(os.path.join(args.web_dir, "index.html")):
         print("skipped: no page in %s (tools/build-web.sh builds it)" % args.web_dir)
@@ -168,7 +167,7 @@ def main():
         site = serve_folder(args.web_dir, work, demos)
         with Browser(site, downloads) as page:
             if args.study:
-                look.study(page, args.game_dir, work, args.draw_wrong)
+                look.study(page, args.game_dir, work, args.draw_wrong, args.study)
                 return
             check_dialogue(page, args.game_dir)
             check_same_flight(page, args.game_dir, work, [args.bench_demo, recorded])
