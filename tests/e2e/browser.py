@@ -127,8 +127,10 @@ class Browser:
     def close(self):
         if self.socket:
             self.socket.close()
-        if self.trace:
-            self.trace.close()
+        with self.cond:
+            if self.trace:
+                self.trace.close()
+                self.trace = None
         if self.proc:
             try:
                 os.killpg(self.proc.pid, signal.SIGKILL)
@@ -219,6 +221,9 @@ class Browser:
         counted from there; state trace lines go to the file trace, if given."""
         with self.cond:
             documents = self.documents
+            # Nothing the old document still logs counts, nor goes to the new trace.
+            self.context = None
+            self.lines.clear()
             if self.trace:
                 self.trace.close()
             self.trace = open(trace, "w") if trace else None

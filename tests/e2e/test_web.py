@@ -17,7 +17,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args, states, wait_frames  # noqa: E402
+from gamerun import EFFECT_TIMEOUT_S, Game, fail, game_args, states, wait_frames  # noqa: E402
 from test_demo import banked, compare_traces, frames_of, heading_set, replay, start_recording  # noqa: E402
 from texts import COMPLETE  # noqa: E402
 from browser import Browser, serve_folder  # noqa: E402
@@ -32,13 +32,16 @@ def read(path):
         return f.read()
 
 
-def ended(page, status, timeout=300.0):
+def ended(page, status, what, timeout=EFFECT_TIMEOUT_S):
     """Waits for the game in the page to end with status; returns the lines
     logged before the last (the trace lines apart), which says so."""
-    page.wait_line(re.escape(ENDED % status), timeout)
+    try:
+        page.wait_line(re.escape(ENDED % status), timeout)
+    except SystemExit as failed:
+        fail("%s: %s" % (what, str(failed)[len("FAIL: "):]))
     lines = page.logged()
     if lines[-1] != ENDED % status:
-        fail("lines after the end: %s" % lines[-5:])
+        fail("%s: lines after the end: %s" % (what, lines[-5:]))
     return lines[:-1]
 
 
@@ -86,7 +89,7 @@ def check_same_flight(page, game_dir, work, demos):
         native_trace, page_trace = os.path.join(work, name + ".native"), os.path.join(work, name + ".page")
         native = replay(game_dir, "vortavia", demo, native_trace)
         page.open("index.html?timedemo=%s&trace" % name, page_trace)
-        lines = ended(page, 0)
+        lines = ended(page, 0, "timedemo of " + name, 600)
         same_lines("timedemo of " + name, native, lines)
         compare_traces(native_trace, [page_trace], frames_of(demo))
         print("ok: %s: %d frames traced alike in the page and natively, the same console lines"
@@ -103,7 +106,7 @@ def check_record(page, game_dir, work, downloads):
     page.hold("Right", lambda: banked(trace), "a bank from Right")
     fly_keys(page, trace)
     page.key("Escape")
-    ended(page, 1)
+    ended(page, 1, "Escape after a flight with ?record")
     demo = os.path.join(downloads, page.wait_download())
     if os.path.basename(demo) != "vortavia.demo":
         fail("the page offered %s, not vortavia.demo" % demo)
@@ -130,20 +133,22 @@ DIALOGUES = [
 ]
 
 
-def check_dialogue(page, game_dir):
+def check_dialogue(page, game_dir, work):
     for name, options, query, keys in DIALOGUES:
         with Game(["./vortavia"] + options, cwd=game_dir, use_pty=False) as game:
             game.answer(keys.encode())
             game.close_input()
             game.wait_drawn()
             game.escape()
-        page.open("index.html" + query)
+        trace = os.path.join(work, "dialogue.trace")
+        page.open("index.html" + query + ("&" if query else "?") + "trace", trace)
         page.wait_line(".*")
         for key in keys:
             page.key(key)
         page.wait_line(re.escape(COMPLETE))
+        wait_frames(page, trace, 1)  # as the native game's window is sent keys once it shows a frame
         page.key("Escape")
-        same_lines(name, game.text(), ended(page, 1))
+        same_lines(name, game.text(), ended(page, 1, name))
     print("ok: %d dialogues (keys and options): the page logs the native console's lines, then %r"
           % (len(DIALOGUES), ENDED % 1))
 
@@ -156,6 +161,7 @@ def main():
     parser.add_argument("--study", metavar="DIR", help="save the pictures in DIR and print how much they "
                         "differ at several tolerances; check nothing else")
     args = game_args(parser)
+    args.draw_wrong = os.path.abspath(args.draw_wrong)  # the game runs elsewhere
     if not os.path.exists(os.path.join(args.web_dir, "index.html")):
         print("skipped: no page in %s (tools/build-web.sh builds it)" % args.web_dir)
         sys.exit(77)
@@ -169,7 +175,7 @@ def main():
             if args.study:
                 look.study(page, args.game_dir, work, args.draw_wrong, args.study)
                 return
-            check_dialogue(page, args.game_dir)
+            check_dialogue(page, args.game_dir, work)
             check_same_flight(page, args.game_dir, work, [args.bench_demo, recorded])
             check_record(page, args.game_dir, work, downloads)
             look.check(page, args.game_dir, work, args.draw_wrong)
