@@ -161,7 +161,8 @@ def main():
     parser.add_argument("--study", metavar="DIR", help="save the pictures in DIR and print how much they "
                         "differ at several tolerances; check nothing else")
     args = game_args(parser)
-    args.draw_wrong = os.path.abspath(args.draw_wrong)  # the game runs elsewhere
+    # The game runs in its own folder.
+    args.draw_wrong, args.bench_demo = os.path.abspath(args.draw_wrong), os.path.abspath(args.bench_demo)
     if not os.path.exists(os.path.join(args.web_dir, "index.html")):
         print("skipped: no page in %s (tools/build-web.sh builds it)" % args.web_dir)
         sys.exit(77)
