@@ -75,6 +75,7 @@ int glutCreateWindow(const char* title)
         fprintf(stderr, "vortavia_web: this browser gives the page no WebGL 1.0: nothing can be drawn\n");
         exit(1);
     }
+    webKeysToWindow();
     return 1;
 }
 
@@ -212,19 +213,23 @@ static void glutCheckSize()
     glut.reshapeDue = true;
 }
 
-// Each timer that is due runs once; one it sets again waits for its new time.
+// Each timer that is due runs once; one set again, even for now, waits for
+// the next turn.
 static void glutRunTimers()
 {
     const double now = emscripten_get_now();
+    GlutTimer    due[kGlutMaxTimers];
+    int          dueCount = 0;
     for (int i = 0; i < glut.timerCount;) {
         if (glut.timers[i].dueMs > now) {
             i++;
             continue;
         }
-        const GlutTimer due = glut.timers[i];
-        glut.timers[i]      = glut.timers[--glut.timerCount];
-        due.callback(due.value);
+        due[dueCount++] = glut.timers[i];
+        glut.timers[i]  = glut.timers[--glut.timerCount];
     }
+    for (int i = 0; i < dueCount; i++)
+        due[i].callback(due[i].value);
 }
 
 // ---- main loop -------------------------------------------------------------
@@ -232,7 +237,6 @@ static void glutRunTimers()
 // needs, or else the idle callback's. Never returns.
 void glutMainLoop()
 {
-    webKeysToWindow();
     for (;;) {
         glutCheckSize();
         glutDeliverKeys();

@@ -28,7 +28,7 @@ set_target_properties(vortavia_web PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VORTAVI
 # program's working directory, as natively.
 target_link_options(vortavia_web PRIVATE
   -sASYNCIFY=1 "-sASYNCIFY_IMPORTS=['webConsoleNextByte','webGiveTurn']"
-  -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web
+  -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web -sASYNCIFY_STACK_SIZE=65536
   "-sEXPORTED_RUNTIME_METHODS=['FS','ENV','addRunDependency','removeRunDependency']"
   "SHELL:--js-library ${VORTAVIA_WEB_LIBRARY}"
   "SHELL:--preload-file ${VORTAVIA_HOST_DIR}/game@/"

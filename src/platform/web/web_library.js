@@ -2,8 +2,9 @@
 mergeInto(LibraryManager.library, {
   // ---- keyboard ------------------------------------------------------------
   // Keys are read from the document, so the page needs no click first. A key
-  // goes to the console while the dialogue reads (as the bytes a terminal
-  // would give) and to the window's callback once the main loop runs.
+  // goes to the console while the dialogue listens (as the bytes a terminal
+  // would give), and otherwise to the window once it exists, whose main
+  // loop takes them between frames as GLUT does.
   $webKeys: {
     listening: false,
     console: false,    // the dialogue takes keys
@@ -34,9 +35,9 @@ mergeInto(LibraryManager.library, {
       if (c == 8) return [127];
       return c < 0 || c == 127 ? [] : [c];
     },
-    // The browser's own keys (reload, its tools) stay the browser's.
+    // The browser's own keys (reload, its tools, its shortcuts) stay the browser's.
     ownedByPage: function(e) {
-      return !/^F([1-9]|10|12)$/.test(e.key);
+      return !/^F([1-9]|10|12)$/.test(e.key) && !e.ctrlKey && !e.altKey && !e.metaKey;
     },
     handle: function(e, down) {
       var special = webKeys.special[e.key] || 0;
@@ -44,12 +45,11 @@ mergeInto(LibraryManager.library, {
       if (special == 0 && c < 0) return;
       if (webKeys.ownedByPage(e)) e.preventDefault();
       if (webFullScreenState.deferred && down) webFullScreenState.request();
-      if (webKeys.window) {
+      if (webKeys.console) {
+        if (down) webKeys.bytes.push.apply(webKeys.bytes, webKeys.terminal(e));
+      } else if (webKeys.window) {
         webKeys.events.push([down ? 1 : 0, c, special, e.repeat ? 1 : 0]);
-        return;
       }
-      if (!down || !webKeys.console) return;
-      webKeys.bytes.push.apply(webKeys.bytes, webKeys.terminal(e));
       if (webKeys.waiter && webKeys.bytes.length) {
         var wake = webKeys.waiter;
         webKeys.waiter = null;
@@ -86,12 +86,10 @@ mergeInto(LibraryManager.library, {
     });
   },
 
-  // From now on every key goes to the window.
+  // From now on every key the dialogue does not take goes to the window.
   webKeysToWindow__deps: ['$webKeys', '$webFullScreenState'],
   webKeysToWindow: function() {
     webKeys.listen();
-    webKeys.console = false;
-    webKeys.bytes = [];
     webKeys.window = true;
   },
 
@@ -152,8 +150,13 @@ mergeInto(LibraryManager.library, {
       var canvas = webFullScreenState.canvas();
       webFullScreenState.deferred = false;
       if (!canvas.requestFullscreen) return;
-      // Long after a key press the browser refuses: the next key press asks again.
-      canvas.requestFullscreen().catch(function() { webFullScreenState.deferred = true; });
+      // Long after a key press the browser refuses: the next key press asks
+      // again. In full screen the browser would take Escape for itself, and
+      // it ends the game: the page asks to keep it (holding it still leaves).
+      canvas.requestFullscreen().then(function() {
+        if (navigator.keyboard && navigator.keyboard.lock)
+          navigator.keyboard.lock(['Escape']).catch(function() {});
+      }, function() { webFullScreenState.deferred = true; });
     },
     onChange: function() {
       var canvas = webFullScreenState.canvas();

@@ -7,7 +7,8 @@ extern "C" {
 void webConsoleListen(int on);
 // The next byte of the dialogue's keys; waits for a key press.
 int webConsoleNextByte();
-// From now on every key press and release goes to the window's queue.
+// From now on every key the dialogue does not take goes to the window's
+// queue, as a window's keys wait for its main loop.
 void webKeysToWindow();
 // The window's next key event into `event`: down (1) or up (0), the
 // character as GLUT gives it (-1 for none), GLUT's special code (0 for
