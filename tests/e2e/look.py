@@ -171,6 +171,16 @@ def study(page, game_dir, work, draw_wrong, folder):
                                                           for name, a, b in rows + breaks))
 
 
+def side_by_side(page, game_dir, work, path):
+    """The canvas beside the native window at the paused frame of the sky cube, HUD and all."""
+    look = LOOKS[1]
+    shots = [page_picture(page, work, look), native_picture(game_dir, work, look)]
+    both = Image.new("RGB", (810, 400), "white")
+    for x, shot in zip((0, 410), shots):
+        both.paste(Image.open(io.BytesIO(shot)), (x, 0))
+    both.save(path)
+
+
 def check(page, game_dir, work, draw_wrong):
     rows, breaks = measured(page, game_dir, work, draw_wrong)
     for name, web, native in rows:

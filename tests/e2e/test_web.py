@@ -160,6 +160,8 @@ def main():
     parser.add_argument("--draw-wrong", required=True, help="the LD_PRELOAD library that draws wrong on purpose")
     parser.add_argument("--study", metavar="DIR", help="save the pictures in DIR and print how much they "
                         "differ at several tolerances; check nothing else")
+    parser.add_argument("--picture", metavar="FILE", help="write the canvas beside the native window (PNG); "
+                        "check nothing else")
     args = game_args(parser)
     # The game runs in its own folder.
     args.draw_wrong, args.bench_demo = os.path.abspath(args.draw_wrong), os.path.abspath(args.bench_demo)
@@ -173,8 +175,11 @@ def main():
         demos = look.write_demos(work) + [args.bench_demo, recorded]
         site = serve_folder(args.web_dir, work, demos)
         with Browser(site, downloads) as page:
-            if args.study:
-                look.study(page, args.game_dir, work, args.draw_wrong, args.study)
+            if args.study or args.picture:
+                if args.study:
+                    look.study(page, args.game_dir, work, args.draw_wrong, args.study)
+                if args.picture:
+                    look.side_by_side(page, args.game_dir, work, os.path.abspath(args.picture))
                 return
             check_dialogue(page, args.game_dir, work)
             check_same_flight(page, args.game_dir, work, [args.bench_demo, recorded])
