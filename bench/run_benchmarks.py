@@ -15,7 +15,9 @@ Usage: bench/run_benchmarks.py [--build build] [--seconds 10] [--timedemo-only |
 - Frame rate of timedemo runs (`--timedemo`) of one scripted flight, the
   demos tools/demogen writes at build time, in the 400x400 window and full
   screen: the median and the spread of 5 runs each, as the game itself
-  reports them. `--timedemo-only` measures these rows alone.
+  reports them; the window's flight also in the web page (`?timedemo=`, in
+  headless Chromium with SwiftShader), where tools/build-web.sh has built
+  it (`--web`). `--timedemo-only` measures these rows alone.
 - Start-up to the first frame with the console skipped, and peak resident
   memory.
 - The share of the frame's instructions spent in the game's own code, from
@@ -38,6 +40,8 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 from gamerun import Game  # noqa: E402
+
+TIMEDEMO = re.compile(r"^timedemo: (\d+) frames in ([\d.]+) s, ([\d.]+) fps$", re.M)
 
 
 def start_xvfb(width, height):
@@ -129,7 +133,22 @@ def paced_lines(rows):
             for label, r in rows]
 
 
-def timedemo_rates(build, game_dir, runs=5):
+def page_timedemo_rates(build, web_dir, runs):
+    """The window's flight flown `runs` times in the web page: (label, frames, [fps, ...])."""
+    from browser import Browser, serve_folder
+    rates, frames = [], 0
+    with tempfile.TemporaryDirectory() as work:
+        demo = os.path.join(build, "tools", "demogen", "window.demo")
+        with Browser(serve_folder(web_dir, work, [demo])) as page:
+            for _ in range(runs):
+                page.open("index.html?timedemo=window.demo")
+                m = TIMEDEMO.match(page.logged()[page.wait_line(TIMEDEMO.pattern[1:-1], 600)])
+                frames = int(m.group(1))
+                rates.append(float(m.group(3)))
+    return ("400x400 canvas of the web page, headless Chromium (SwiftShader)", frames, rates)
+
+
+def timedemo_rates(build, game_dir, web_dir, runs=5):
     """Each scripted flight flown `runs` times: (label, frames, [fps, ...])."""
     rows = []
     demos = os.path.join(build, "tools", "demogen")
@@ -140,12 +159,14 @@ def timedemo_rates(build, game_dir, runs=5):
                         use_pty=False)
             game.close_input()
             status = game.wait_exit(300)
-            m = re.search(r"^timedemo: (\d+) frames in ([\d.]+) s, ([\d.]+) fps$", game.text(), re.M)
+            m = TIMEDEMO.search(game.text())
             if status != 0 or not m:
                 raise SystemExit("timedemo %s: status %s\n%s" % (name, status, game.text()[-2000:]))
             frames = int(m.group(1))
             rates.append(float(m.group(3)))
         rows.append((label, frames, rates))
+    if os.path.exists(os.path.join(web_dir, "index.html")):
+        rows.insert(1, page_timedemo_rates(build, web_dir, runs))
     return rows
 
 
@@ -239,6 +260,8 @@ def main():
     parser.add_argument("--callgrind-seconds", type=float, default=20.0)
     parser.add_argument("--timedemo-only", action="store_true", help="measure the timedemo rows alone")
     parser.add_argument("--paced-only", action="store_true", help="measure the paced play rows alone")
+    parser.add_argument("--web", default=os.path.join(HERE, "..", "build-web", "web"),
+                        help="the built web page, for its timedemo row")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     game_dir = os.path.join(build, "game")
@@ -250,7 +273,7 @@ def main():
     server = start_xvfb(1024, 768)
     if args.timedemo_only or args.paced_only:
         try:
-            lines = (timedemo_lines(timedemo_rates(build, game_dir)) if args.timedemo_only
+            lines = (timedemo_lines(timedemo_rates(build, game_dir, args.web)) if args.timedemo_only
                      else paced_lines(paced_rates(game_dir, probe, args.seconds)))
         finally:
             server.terminate()
@@ -261,7 +284,7 @@ def main():
     try:
         rates = frame_rates(build, game_dir, probe, args.seconds)
         paced = paced_rates(game_dir, probe, args.seconds)
-        demos = timedemo_rates(build, game_dir)
+        demos = timedemo_rates(build, game_dir, args.web)
         first = start_up(game_dir, probe)
         own, total = own_share(game_dir, args.callgrind_seconds)
         clone = clone_to_first_question()

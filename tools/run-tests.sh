@@ -36,6 +36,10 @@ build_and_test() {
     (cd "$dir" && ctest --output-on-failure "$@")
 }
 
+# The web edition's page, which the browser tests (e2e_web) of each stage open.
+echo "=== build-web: the page"
+tools/build-web.sh build-web
+
 start_xvfb
 build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo --
 

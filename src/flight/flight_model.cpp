@@ -1,11 +1,11 @@
 // flight_model.cpp -- turns the controls into the camera's place and aim, once a frame.
 #include "flight/flight_model.h"
 
-#include <cmath>
 #include <GL/glu.h>
 
 #include "app/edition.h"
 #include "app/game_state.h"
+#include "flight/flight_trig.h"
 
 // ---- camera ----------------------------------------------------------------
 static void flLoadCamera()
@@ -18,8 +18,10 @@ static void flLoadCamera()
 
 void setHeading(float angle)
 {
-    gs.dirX = (float)std::sin((double)angle);
-    gs.dirZ = (float)-std::cos((double)angle);
+    // The game's own sine and cosine: a flight replays to the same state
+    // wherever it is replayed, whatever the C library there.
+    gs.dirX = (float)flightSin((double)angle);
+    gs.dirZ = (float)-flightCos((double)angle);
     flLoadCamera();
 }
 

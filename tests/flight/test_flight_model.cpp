@@ -1,12 +1,14 @@
 // test_flight_model.cpp -- speed, heading and bank rules, and the camera they load.
 #include <climits>
 #include <cmath>
+#include <vector>
 #include <gtest/gtest.h>
 #include <GL/gl.h>
 
 #include "app/edition.h"
 #include "app/game_state.h"
 #include "flight/flight_model.h"
+#include "flight/flight_trig.h"
 #include "sound/edition_sound.h"
 #include "support/gl_window.h"
 
@@ -200,4 +202,21 @@ TEST_F(FlightModel, QuietFrameLeavesTheMatrixAlone)
     EXPECT_EQ(m[12], 1.0);
     EXPECT_EQ(m[13], 2.0);
     EXPECT_EQ(m[14], 3.0);
+}
+
+// The game's own sine and cosine give, rounded to float, what the C library's
+// gave: every heading a flight can reach (any mix of 0.15 turns, and a
+// sweep of the floats between), so no recorded flight traces differently.
+TEST(FlightTrig, FloatRoundedValuesMatchTheCLibrary)
+{
+    std::vector<float> headings = {0.0f, -0.0f, 1e-30f, 0.7853982f, 1.5707964f, 3.1415927f, 4194304.0f};
+    for (float left = 0.0f, right = 0.0f; right < 20000.0f; left -= 0.15f, right += 0.15f)
+        headings.insert(headings.end(), {left, right});
+    for (float h = -4096.0f; h < 4096.0f; h = std::nextafter(h, 1e9f) + 0.0009765625f)
+        headings.push_back(h);
+    for (float h : headings) {
+        ASSERT_EQ((float)flightSin(h), (float)std::sin((double)h)) << std::hexfloat << h;
+        ASSERT_EQ((float)flightCos(h), (float)std::cos((double)h)) << std::hexfloat << h;
+        ASSERT_NEAR(flightSin(h), std::sin((double)h), 2e-16) << std::hexfloat << h;
+    }
 }
