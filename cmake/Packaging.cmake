@@ -187,7 +187,7 @@ if(VORTAVIA_DPKG_SHLIBDEPS)
 else()
   # Without dpkg-dev, the libraries the programs link, by their Debian 12 names.
   set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS
-      "libc6, libstdc++6, libgcc-s1, libglut3.12, libglu1-mesa | libglu1, libgl1")
+      "libc6, libstdc++6, libgcc-s1, libglut3.12, libglu1-mesa | libglu1, libgl1, libsdl2-2.0-0")
   if(TARGET vortavia_sound)
     string(APPEND CPACK_DEBIAN_GAME_PACKAGE_DEPENDS ", libasound2")
   endif()

@@ -17,7 +17,7 @@ mkdir -p "$build"
 build=$(cd "$build" && pwd)
 
 echo "=== $build/host: the game's data, made natively"
-cmake -S . -B "$build/host" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVORTAVIA_BENCH=ON >/dev/null
+cmake -S . -B "$build/host" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVORTAVIA_BENCH=OFF -DVORTAVIA_DEMOS=ON >/dev/null
 host_targets="vortavia_world_data vortavia_sky_data vortavia_bench_demos"
 font=""
 # The GL layer's bitmap font, where the tree has its generator.
@@ -26,7 +26,10 @@ if [ -d tools/fontgen ]; then
     font="-DVORTAVIA_WEBGL_FONT_SOURCE=$build/host/generated/font_8x13.cpp"
 fi
 for target in $host_targets; do
-    cmake --build "$build/host" -j "$jobs" --target "$target"
+    cmake --build "$build/host" -j "$jobs" --target "$target" || {
+        echo "build-web.sh: $target could not be built (the font table needs libfreetype-dev and xfonts-base)" >&2
+        exit 2
+    }
 done
 
 echo "=== $build/wasm: vortavia_web"

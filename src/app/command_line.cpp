@@ -104,7 +104,8 @@ static const char* const cmdUsage =
     "  e, t          texturing on, off\n"
     "  p             pause, and fly on\n"
     "  F11           full screen, and back to the window\n"
-    "  Escape        quit (closing the window does the same)\n";
+    "  Escape        quit (closing the window does the same)\n"
+    "A gamepad: stick or d-pad turns, A or RT Up, B or LT Down, Back Escape, Start p\n";
 
 // ---- functions -------------------------------------------------------------
 [[noreturn]] static void cmdFail(const Edition& ed, const char* what, const char* arg, const char* listed)

@@ -5,6 +5,7 @@
 #include "app/game_state.h"
 #include "app/held_keys.h"
 #include "app/pacing.h"
+#include "app/pad_keys.h"
 #include "demo/demo.h"
 #include "flight/collision.h"
 #include "flight/controls.h"
@@ -20,6 +21,7 @@ void editionSelect(const Edition& ed)
     demoReset();
     heldReset();
     paceReset();
+    padKeysReset();
     colReset();
     ctlReset();
     frameOnSwap(nullptr);

@@ -10,6 +10,7 @@
 #include "app/game_state.h"
 #include "app/held_keys.h"
 #include "app/pacing.h"
+#include "app/pad_keys.h"
 #include "assets/terrain.h"
 #include "assets/texture_table.h"
 #include "flight/collision.h"
@@ -145,7 +146,8 @@ void appRun(int argc, char** argv, const Edition& ed)
         initScene();
     conEndDialogue();
     // --fps paces the idle frames only: a frame the window asks for comes at once.
-    glutIdleFunc(paceIdle(demoPlaying() ? demoPlayFrame : edition->idle));
+    // The pads are read right before each idle frame, after the pacing's sleep.
+    glutIdleFunc(paceIdle(padKeysIdle(demoPlaying() ? demoPlayFrame : edition->idle)));
     // The key repeat, then the keyboard, special-key release and special-key callbacks.
     heldStart();
     glutReshapeFunc(onReshape);

@@ -1,4 +1,5 @@
 // test_config_console.cpp -- the start-up dialogue driven by scripted key presses.
+#include <array>
 #include <cstring>
 #include <string>
 #include <gtest/gtest.h>
@@ -35,61 +36,57 @@ static const char* const kLowEnd =
     " continuing with low end panorama.\n";
 static const char* const kClosing = "\n\n\nOk...Loading the game...\n\n";
 
-struct ConsoleRun {
-    std::string out;
-    long        unread;  // keys the dialogue left in the script
-};
-
 // Runs the dialogue over `keys`, with `given` answered ahead, and returns what it printed.
-static ConsoleRun runWith(const char* keys, const ConsoleAnswers& given = {})
+static ScriptedRun runWith(const char* keys, const ConsoleAnswers& given = {})
 {
     editionSelect(kKeyboardEdition);
     cmdSettings.answers = given;
-    const ScriptedRun run = scriptedConsole(keys, runConfigConsole);
-    return {run.out, (long)strlen(keys) - run.taken};
+    return scriptedConsole(keys, runConfigConsole);
+}
+
+// The answers as scene set-up sees them, in the tables' column order.
+using Settings = std::array<bool, 6>;
+static Settings settings()
+{
+    return {gs.smallTextures, gs.highEndCard, gs.panoramicSky, gs.lowEndPanorama, gs.fullScreen, gs.gameMode};
 }
 
 struct Combination {
     const char* keys;
-    bool smallTextures, highEndCard, panoramicSky, lowEndPanorama, fullScreen, gameMode;
+    Settings    want;
 };
 
-// The answer table as scene set-up sees it.
+// The answer table.
 static const Combination kCombinations[] = {
     // keys     small  high   pano   lowEnd full   game
-    {"a111k",   true,  false, true,  true,  true,  false},
-    {"a222",    true,  true,  false, false, false, false},
-    {"a231",    true,  true,  true,  false, false, true },
-    {"a234",    true,  true,  true,  false, false, true },
-    {"a213",    true,  false, true,  true,  true,  false},
-    {"a329",    false, false, false, false, false, false},
-    {"a334",    false, false, false, false, false, true },
-    {"a313",    false, false, true,  true,  true,  false},
-    {"a224",    true,  true,  true,  false, false, false},
-    {"a999",    true,  false, false, false, false, false},
-    {"X999",    true,  false, false, false, false, false},
-    {"a12x",    true,  false, false, false, false, false},
+    {"a111k",  {true,  false, true,  true,  true,  false}},
+    {"a222",   {true,  true,  false, false, false, false}},
+    {"a231",   {true,  true,  true,  false, false, true }},
+    {"a234",   {true,  true,  true,  false, false, true }},
+    {"a213",   {true,  false, true,  true,  true,  false}},
+    {"a329",   {false, false, false, false, false, false}},
+    {"a334",   {false, false, false, false, false, true }},
+    {"a313",   {false, false, true,  true,  true,  false}},
+    {"a224",   {true,  true,  true,  false, false, false}},
+    {"a999",   {true,  false, false, false, false, false}},
+    {"X999",   {true,  false, false, false, false, false}},
+    {"a12x",   {true,  false, false, false, false, false}},
 };
 
 TEST(ConfigConsole, AnswerCombinations)
 {
     for (const Combination& c : kCombinations) {
         SCOPED_TRACE(c.keys);
-        ConsoleRun run = runWith(c.keys);
+        ScriptedRun run = runWith(c.keys);
         EXPECT_EQ(run.unread, 0);
-        EXPECT_EQ(gs.smallTextures, c.smallTextures);
-        EXPECT_EQ(gs.highEndCard, c.highEndCard);
-        EXPECT_EQ(gs.panoramicSky, c.panoramicSky);
-        EXPECT_EQ(gs.lowEndPanorama, c.lowEndPanorama);
-        EXPECT_EQ(gs.fullScreen, c.fullScreen);
-        EXPECT_EQ(gs.gameMode, c.gameMode);
+        EXPECT_EQ(settings(), c.want);
         EXPECT_TRUE(gs.collisionEnabled);
     }
 }
 
 TEST(ConfigConsole, SkipPrintsNoMenu)
 {
-    ConsoleRun run = runWith("x2");
+    ScriptedRun run = runWith("x2");
     EXPECT_EQ(run.unread, 1);  // nothing read after the 'x'
     const std::string credit = run.out.substr(strlen(kBanner), run.out.find(kPrompt) - strlen(kBanner));
     EXPECT_EQ(run.out, std::string(kBanner) + credit + kPrompt + kClosing);
@@ -102,7 +99,7 @@ TEST(ConfigConsole, SkipPrintsNoMenu)
 
 TEST(ConfigConsole, MenusPrintExactlyTheirTexts)
 {
-    ConsoleRun run = runWith("a222");
+    ScriptedRun run = runWith("a222");
     const size_t menus = run.out.find(kPrompt) + strlen(kPrompt);
     EXPECT_EQ(run.out.substr(menus), std::string(kMenus) + kClosing);
     EXPECT_EQ(run.out.find("222"), std::string::npos);  // answers are not echoed
@@ -110,18 +107,18 @@ TEST(ConfigConsole, MenusPrintExactlyTheirTexts)
 
 TEST(ConfigConsole, LowEndMessageWaitsForOneKey)
 {
-    ConsoleRun waited = runWith("a121z");
+    ScriptedRun waited = runWith("a121z");
     EXPECT_EQ(waited.unread, 0);  // the 'z' was taken by the wait
     EXPECT_NE(waited.out.find(std::string(kMenus) + kLowEnd + kClosing), std::string::npos);
 
-    ConsoleRun direct = runWith("a231z");  // high-end card: no message, no wait
+    ScriptedRun direct = runWith("a231z");  // high-end card: no message, no wait
     EXPECT_EQ(direct.unread, 1);
     EXPECT_EQ(direct.out.find("low end display"), std::string::npos);
 }
 
 TEST(ConfigConsole, ClosedInputFallsThroughToTheDefaults)
 {
-    ConsoleRun run = runWith("");
+    ScriptedRun run = runWith("");
     EXPECT_NE(run.out.find(kClosing), std::string::npos);
     EXPECT_TRUE(gs.smallTextures);
     EXPECT_FALSE(gs.highEndCard);
@@ -129,7 +126,7 @@ TEST(ConfigConsole, ClosedInputFallsThroughToTheDefaults)
     EXPECT_FALSE(gs.fullScreen);
     EXPECT_FALSE(gs.gameMode);
 
-    ConsoleRun cut = runWith("a1");  // ends mid-dialogue, at the low-end wait too
+    ScriptedRun cut = runWith("a1");  // ends mid-dialogue, at the low-end wait too
     EXPECT_NE(cut.out.find(kClosing), std::string::npos);
     runWith("a111");  // the low-end wait meets the end of input
     EXPECT_TRUE(gs.lowEndPanorama);
@@ -138,7 +135,7 @@ TEST(ConfigConsole, ClosedInputFallsThroughToTheDefaults)
 TEST(ConsoleKeys, MultiByteKeysAnswerOnePromptPerCode)
 {
     // An arrow key sends ESC [ A: three prompts, none of them a valid answer.
-    ConsoleRun run = runWith("a\x1b[A1");
+    ScriptedRun run = runWith("a\x1b[A1");
     EXPECT_EQ(run.unread, 1);
     EXPECT_TRUE(gs.smallTextures);
     EXPECT_FALSE(gs.panoramicSky);
@@ -169,32 +166,28 @@ TEST(ConfigConsole, AnswersGivenAheadAreNotAskedAndTheRestAre)
         ConsoleAnswers given;
         const char*    keys;
         std::string    shown;  // after the banner and the credit
-        bool           small, highEnd, panoramic, lowEnd, full, game;
+        Settings       want;
         long           unread;
     } cases[] = {
         // every menu answered: no prompt, no menu, nothing read
-        {{'2', '3', '1', false}, "zz", "", true, true, true, false, false, true, 2},
+        {{'2', '3', '1', false}, "zz", "", {true, true, true, false, false, true}, 2},
         // the high-end sky on a low-end card: the message, and no wait
-        {{'1', '2', '1', false}, "z", kLowEnd, true, false, true, true, false, false, 1},
-        {{0, 0, 0, true}, "z", "", true, false, false, false, false, false, 1},
+        {{'1', '2', '1', false}, "z", kLowEnd, {true, false, true, true, false, false}, 1},
+        {{0, 0, 0, true}, "z", "", {true, false, false, false, false, false}, 1},
         // skip with one answer: that one holds, the rest stay default
-        {{'3', 0, 0, true}, "z", "", false, false, false, false, false, false, 1},
+        {{'3', 0, 0, true}, "z", "", {false, false, false, false, false, false}, 1},
         // some answered: the first prompt and the others' menus, by their texts
-        {{0, '1', 0, false}, "a24", kPrompt + textureMenu + skyMenu, true, true, true, false, true, false, 0},
-        {{'2', 0, '3', false}, "a1", kPrompt + displayMenu, true, false, true, true, true, false, 0},
-        {{0, 0, '2', false}, "x", std::string(kPrompt), true, false, false, false, false, false, 0},
+        {{0, '1', 0, false}, "a24", kPrompt + textureMenu + skyMenu,
+         {true, true, true, false, true, false}, 0},
+        {{'2', 0, '3', false}, "a1", kPrompt + displayMenu, {true, false, true, true, true, false}, 0},
+        {{0, 0, '2', false}, "x", std::string(kPrompt), {true, false, false, false, false, false}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown);
-        ConsoleRun run = runWith(c.keys, c.given);
+        ScriptedRun run = runWith(c.keys, c.given);
         const size_t credit = run.out.find("\n\n\n\n\n") + 5;
         EXPECT_EQ(run.out.substr(credit), c.shown + kClosing);
         EXPECT_EQ(run.unread, c.unread);
-        EXPECT_EQ(gs.smallTextures, c.small);
-        EXPECT_EQ(gs.highEndCard, c.highEnd);
-        EXPECT_EQ(gs.panoramicSky, c.panoramic);
-        EXPECT_EQ(gs.lowEndPanorama, c.lowEnd);
-        EXPECT_EQ(gs.fullScreen, c.full);
-        EXPECT_EQ(gs.gameMode, c.game);
+        EXPECT_EQ(settings(), c.want);
     }
 }

@@ -1,5 +1,6 @@
 // test_startup.cpp -- scene set-up state, the reshape projection and the display choice.
 #include <cmath>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <GL/freeglut.h>
 
@@ -28,14 +29,7 @@ TEST(ReshapeAspect, TallAndEmptyWindowsStayFinite)
     EXPECT_EQ(reshapeAspect(0, 0), 1.0);
 }
 
-class Startup : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        glTestWindow();
-        editionSelect(kKeyboardEdition);
-    }
-};
+using Startup = GlTest;
 
 TEST_F(Startup, ReshapeSetsViewportProjectionAndModelview)
 {
@@ -45,14 +39,9 @@ TEST_F(Startup, ReshapeSetsViewportProjectionAndModelview)
 
     int vp[4];
     glGetIntegerv(GL_VIEWPORT, vp);
-    EXPECT_EQ(vp[0], 0);
-    EXPECT_EQ(vp[1], 0);
-    EXPECT_EQ(vp[2], 800);
-    EXPECT_EQ(vp[3], 400);
+    EXPECT_THAT(vp, testing::ElementsAre(0, 0, 800, 400));
 
-    int mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_EQ(glTestInteger(GL_MATRIX_MODE), GL_MODELVIEW);
 
     double mv[16], p[16];
     glTestMatrix(GL_MODELVIEW_MATRIX, mv);
@@ -86,22 +75,16 @@ TEST_F(Startup, InitSceneSetsTheFixedState)
 
     float clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    for (float c : clear)
-        EXPECT_EQ(c, 0.0f);
-    int v = 0;
-    glGetIntegerv(GL_SHADE_MODEL, &v);
-    EXPECT_EQ(v, GL_SMOOTH);
+    EXPECT_THAT(clear, testing::Each(0.0f));
+    EXPECT_EQ(glTestInteger(GL_SHADE_MODEL), GL_SMOOTH);
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    glGetIntegerv(GL_CULL_FACE_MODE, &v);
-    EXPECT_EQ(v, GL_BACK);
+    EXPECT_EQ(glTestInteger(GL_CULL_FACE_MODE), GL_BACK);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    glGetIntegerv(GL_DEPTH_FUNC, &v);
-    EXPECT_EQ(v, GL_LESS);
+    EXPECT_EQ(glTestInteger(GL_DEPTH_FUNC), GL_LESS);
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, &v);
-    EXPECT_EQ(v, GL_FASTEST);
+    EXPECT_EQ(glTestInteger(GL_PERSPECTIVE_CORRECTION_HINT), GL_FASTEST);
 
     float pos[4], amb[4];
     glGetLightfv(GL_LIGHT0, GL_POSITION, pos);
@@ -125,8 +108,6 @@ TEST_F(Startup, PerspectiveHintFollowsTheCardSettings)
         gs.highEndCard    = c.high;
         gs.lowEndPanorama = c.lowEndPano;
         capturedStdout(initScene);
-        GLint hint = 0;
-        glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, &hint);
-        EXPECT_EQ(hint, c.hint);
+        EXPECT_EQ(glTestInteger(GL_PERSPECTIVE_CORRECTION_HINT), c.hint);
     }
 }

@@ -28,11 +28,6 @@ struct BmpShape {
     int      trailing    = 0;   // bytes after the pixels
 };
 
-static void put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    bmpPut32(&b[at], v);
-}
-
 static int stride(int width)
 {
     return (int)bmpRowStride(width);
@@ -121,22 +116,36 @@ static void expectIntact(const std::vector<uint8_t>& px)
         ASSERT_EQ(px[i], (uint8_t)(i & 0xff)) << "byte " << i;
 }
 
-TEST_F(BmpLoader, RowsArePaddedToFourBytes)
+// Other code may leave any unpack state behind; the loader must get it back.
+static const GLenum kUnpackState[] = {GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS,
+                                      GL_UNPACK_SKIP_PIXELS};
+
+// Rows padded to four bytes, either way up, however the file ends.
+TEST_F(BmpLoader, GoodFilesLoadWithEveryByteInPlace)
 {
-    const struct { int width, height; bool storedSize; int pixelBytes; } cases[] = {
+    const struct {
+        int  width, height;
+        bool storedSize = false;
+        int  pixelBytes = -1, tableBytes = 0, trailing = 0;
+    } cases[] = {
         {1, 3, false, -1},   {2, 3, false, -1},  {3, 2, true, -1},  {5, 3, false, -1},
         {5, 3, true, -1},    {255, 4, false, -1}, {255, 4, true, -1}, {250, 2, true, -1},
         {5, -3, false, -1},  // top-down
         {5, 3, false, 16 * 2 + 15},  // the last row's padding left out
         {5, -3, false, 16 * 2 + 15}, // top-down, and the last row's padding left out
         {256, 256, false, -1},
+        {.width = 5, .height = 2, .tableBytes = 64},  // the pixels read from the offset, past the table
+        {.width = 4, .height = 2, .trailing = 1000},  // bytes after the pixels are ignored
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << (c.storedSize ? " stored" : ""));
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << (c.storedSize ? " stored" : "")
+                                        << ", table " << c.tableBytes << ", trailing " << c.trailing);
         BmpShape s;
         s.width      = c.width;
         s.height     = c.height;
         s.pixelBytes = c.pixelBytes;
+        s.tableBytes = c.tableBytes;
+        s.trailing   = c.trailing;
         const int rows = c.height < 0 ? -c.height : c.height;
         if (c.storedSize)
             s.sizeImage = (uint32_t)(stride(c.width) * rows);
@@ -148,45 +157,23 @@ TEST_F(BmpLoader, RowsArePaddedToFourBytes)
                                  file.begin() + off + r * stride(c.width) + c.width * 3,
                                  file.begin() + off + (rows - 1 - r) * stride(c.width));
         }
-        // Other code may leave any unpack state behind.
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, 7);
-        glPixelStorei(GL_UNPACK_SKIP_ROWS, 1);
-        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 2);
+        const int left[] = {8, 7, 1, 2};
+        for (int i = 0; i < 4; i++)
+            glPixelStorei(kUnpackState[i], left[i]);
         ASSERT_EQ(load(file), 1);
         EXPECT_EQ(level0(GL_TEXTURE_WIDTH), c.width);
         EXPECT_EQ(level0(GL_TEXTURE_HEIGHT), rows);
         expectIntact(readBack(c.width, rows));
-        GLint unpack[4] = {};
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack[0]);
-        glGetIntegerv(GL_UNPACK_ROW_LENGTH, &unpack[1]);
-        glGetIntegerv(GL_UNPACK_SKIP_ROWS, &unpack[2]);
-        glGetIntegerv(GL_UNPACK_SKIP_PIXELS, &unpack[3]);
-        // ... and gets it back.
-        EXPECT_EQ(unpack[0], 8);
-        EXPECT_EQ(unpack[1], 7);
-        EXPECT_EQ(unpack[2], 1);
-        EXPECT_EQ(unpack[3], 2);
+        for (int i = 0; i < 4; i++)
+            EXPECT_EQ(glTestInteger(kUnpackState[i]), left[i]) << i;
     }
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-}
-
-TEST_F(BmpLoader, ColourTableIsSkipped)
-{
-    BmpShape s;
-    s.width      = 5;
-    s.tableBytes = 64;
-    ASSERT_EQ(load(makeBmp(s)), 1);
-    expectIntact(readBack(5, 2));  // the pixel read started at the offset, past the table
+    for (GLenum state : kUnpackState)
+        glPixelStorei(state, state == GL_UNPACK_ALIGNMENT ? 4 : 0);
 }
 
 TEST_F(BmpLoader, ImagesTheGlRefusesFail)
 {
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    const int largest = glTestInteger(GL_MAX_TEXTURE_SIZE);
     for (const auto& size : {std::pair{largest + 1, 1}, std::pair{1, largest + 1}}) {
         SCOPED_TRACE(testing::Message() << size.first << "x" << size.second);
         BmpShape s;
@@ -198,13 +185,6 @@ TEST_F(BmpLoader, ImagesTheGlRefusesFail)
     }
     glTexImage2D(GL_TEXTURE_2D, 0, 3, -1, 1, 0, GL_BGR, GL_UNSIGNED_BYTE, nullptr);  // a stale error
     EXPECT_EQ(load(makeBmp(BmpShape{})), 1);  // is not the upload's
-}
-
-TEST_F(BmpLoader, BytesAfterThePixelsAreIgnored)
-{
-    BmpShape s;
-    s.trailing = 1000;
-    EXPECT_EQ(load(makeBmp(s)), 1);
 }
 
 TEST_F(BmpLoader, MalformedHeadersAreRejected)
@@ -232,12 +212,11 @@ TEST_F(BmpLoader, MalformedHeadersAreRejected)
         EXPECT_EQ(level0(GL_TEXTURE_WIDTH), 0);  // nothing was uploaded
     }
 
-    std::vector<uint8_t> offBelowHeader = makeBmp(BmpShape{});
-    put32(offBelowHeader, kBmpAtOffBits, 10);
-    EXPECT_EQ(load(offBelowHeader), 0);
-    std::vector<uint8_t> offPastEnd = makeBmp(BmpShape{});
-    put32(offPastEnd, kBmpAtOffBits, 0xfffffff0);
-    EXPECT_EQ(load(offPastEnd), 0);
+    for (uint32_t offBits : {10u, 0xfffffff0u}) {  // below the header, past the end
+        std::vector<uint8_t> file = makeBmp(BmpShape{});
+        bmpPut32(&file[kBmpAtOffBits], offBits);
+        EXPECT_EQ(load(file), 0) << offBits;
+    }
 }
 
 TEST_F(BmpLoader, FileCutShortAnywhereFails)

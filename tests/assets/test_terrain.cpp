@@ -148,10 +148,10 @@ TEST(TerrainTables, StartLiesBetweenFloorAndPlateau)
     EXPECT_LT(80.0f, 402.114f);
 }
 
-TEST(TerrainList, HoldsEveryTriangleWithTheMaterial)
+using TerrainList = GlTest;
+
+TEST_F(TerrainList, HoldsEveryTriangleWithTheMaterial)
 {
-    glTestWindow();
-    editionSelect(kKeyboardEdition);
     glGenTextures(kTextureCount, &gs.textureIds[1]);
     EXPECT_EQ(capturedStdout(buildTerrainList), "loading terrain...done!\n");
     ASSERT_TRUE(glIsList(gs.terrainList));
@@ -179,9 +179,7 @@ TEST(TerrainList, HoldsEveryTriangleWithTheMaterial)
     glMatrixMode(GL_MODELVIEW);
     glEnable(GL_CULL_FACE);
     // The list carries its texture with it, whatever was bound before.
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ((GLuint)bound, gs.textureIds[kTexTerrain]);
+    EXPECT_EQ((GLuint)glTestInteger(GL_TEXTURE_BINDING_2D), gs.textureIds[kTexTerrain]);
     glBindTexture(GL_TEXTURE_2D, 0);
     glDeleteTextures(kTextureCount, &gs.textureIds[1]);
 

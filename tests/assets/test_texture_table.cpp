@@ -12,13 +12,11 @@
 #include "support/gl_window.h"
 #include "support/scratch.h"
 
-
-class TextureTable : public testing::Test {
+class TextureTable : public GlTest {
 protected:
     void SetUp() override
     {
-        glTestWindow();
-        editionSelect(kKeyboardEdition);
+        GlTest::SetUp();
         scratchEnterDir(VORTAVIA_GAME_DIR);
     }
     void TearDown() override { scratchLeave(); }
@@ -42,21 +40,18 @@ protected:
         return order;
     }
 
+    // A parameter of texture `number`, or the width of its image.
     static int param(int number, GLenum what)
     {
         GLint v = 0;
         glBindTexture(GL_TEXTURE_2D, gs.textureIds[number]);
-        glGetTexParameteriv(GL_TEXTURE_2D, what, &v);
+        if (what == GL_TEXTURE_WIDTH)
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, what, &v);
+        else
+            glGetTexParameteriv(GL_TEXTURE_2D, what, &v);
         return v;
     }
-
-    static int width(int number)
-    {
-        GLint v = 0;
-        glBindTexture(GL_TEXTURE_2D, gs.textureIds[number]);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &v);
-        return v;
-    }
+    static int width(int number) { return param(number, GL_TEXTURE_WIDTH); }
 };
 
 TEST_F(TextureTable, SingleSkyLoadsFourInOrderWithNearestFilters)

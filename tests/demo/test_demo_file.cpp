@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 #include <gtest/gtest.h>
 
 #include "demo/demo_file.h"
@@ -32,6 +33,16 @@ static std::string written(const char* edition, const DemoScript& script)
     return s;
 }
 
+static void expectEvents(const std::vector<DemoEvent>& got, const std::vector<DemoEvent>& want)
+{
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < got.size(); i++) {
+        EXPECT_EQ(got[i].frame, want[i].frame) << i;
+        EXPECT_EQ(got[i].kind, want[i].kind) << i;
+        EXPECT_EQ(got[i].code, want[i].code) << i;
+    }
+}
+
 TEST(DemoFile, ReadsSettingsEventsAndTheFrameCount)
 {
     DemoScript s;
@@ -42,14 +53,8 @@ TEST(DemoFile, ReadsSettingsEventsAndTheFrameCount)
     const bool settings[] = {true, false, true, false, false, true};
     for (int i = 0; i < kDemoSettingCount; i++)
         EXPECT_EQ(s.settings[i], settings[i]) << kDemoSettings[i].name;
-    const DemoEvent events[] = {{0, kDemoSpecial, 100}, {0, kDemoKey, 'c'},  {7, kDemoSpecialUp, 100},
-                                {7, kDemoKey, 27},      {7, kDemoKey, '\\'}, {9, kDemoKey, '0'}};
-    ASSERT_EQ(s.events.size(), sizeof events / sizeof *events);
-    for (size_t i = 0; i < s.events.size(); i++) {
-        EXPECT_EQ(s.events[i].frame, events[i].frame) << i;
-        EXPECT_EQ(s.events[i].kind, events[i].kind) << i;
-        EXPECT_EQ(s.events[i].code, events[i].code) << i;
-    }
+    expectEvents(s.events, {{0, kDemoSpecial, 100}, {0, kDemoKey, 'c'},  {7, kDemoSpecialUp, 100},
+                            {7, kDemoKey, 27},      {7, kDemoKey, '\\'}, {9, kDemoKey, '0'}});
     EXPECT_EQ(s.frames, 9);
 
     ASSERT_TRUE(parse(kSoundHeader + "frame 3\nspecial 103\nsound 255\nframe 4\nsound 128\nend 5\n", s, err, true))
@@ -147,12 +152,7 @@ TEST(DemoFile, WhatTheWriterWritesReadsBackTheSame)
     DemoError  err = {};
     ASSERT_TRUE(parse(text, back, err, true)) << err.line << ": " << err.what;
     EXPECT_EQ(written("vortavia_sound", back), text);
-    ASSERT_EQ(back.events.size(), script.events.size());
-    for (size_t i = 0; i < back.events.size(); i++) {
-        EXPECT_EQ(back.events[i].frame, script.events[i].frame) << i;
-        EXPECT_EQ(back.events[i].kind, script.events[i].kind) << i;
-        EXPECT_EQ(back.events[i].code, script.events[i].code) << i;
-    }
+    expectEvents(back.events, script.events);
     EXPECT_NE(text.find("\nkey a\n"), std::string::npos);
     EXPECT_NE(text.find("\nkey \\x20\n"), std::string::npos);
     EXPECT_NE(text.find("\nkey \\x5c\n"), std::string::npos);

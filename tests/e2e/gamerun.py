@@ -67,6 +67,27 @@ def sanitizer_spoke(text):
     return "Sanitizer" in text or "runtime error" in text
 
 
+def start_x_server(argv, log=None):
+    """Starts an X server that names its display on -displayfd; returns it and
+    the display. Fails, with the end of log, when no name comes in 20 s."""
+    read_fd, write_fd = os.pipe()
+    server = subprocess.Popen(argv + ["-displayfd", str(write_fd)], pass_fds=(write_fd,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    os.close(write_fd)
+    number, deadline = b"", time.time() + 20
+    while not number.endswith(b"\n") and select.select([read_fd], [], [], max(0, deadline - time.time()))[0]:
+        chunk = os.read(read_fd, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_fd)
+    if not number.strip():
+        server.kill()
+        log_text = open(log).read() if log and os.path.exists(log) else "(no log)"
+        fail("%s did not start:\n%s" % (argv[0], log_text[-3000:]))
+    return server, ":" + number.decode().strip()
+
+
 def screen_size():
     shown = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True, check=True)
     return tuple(int(n) for n in shown.stdout.split())
@@ -118,16 +139,17 @@ def wait_frames(game, trace, count):
 
 class Game:
     """One running program with its console output collected as it comes.
-    As a context manager it is killed on the way out, whatever happened."""
+    As a context manager it is killed on the way out, whatever happened.
+    With feed, the console is a pipe that gets feed and is closed at once."""
 
-    def __init__(self, argv, cwd, env=None, use_pty=True):
+    def __init__(self, argv, cwd, env=None, use_pty=True, feed=None):
         self.output = b""
         self.lock = threading.Lock()
         full_env = dict(os.environ)
         full_env.update(env or {})
         hold_display(full_env.get("DISPLAY"))
         self.windows_before = set(titled_windows())
-        if use_pty:
+        if use_pty and feed is None:
             self.master, slave = pty.openpty()
             self.proc = subprocess.Popen(argv, cwd=cwd, env=full_env, stdin=slave,
                                          stdout=slave, stderr=slave,
@@ -140,11 +162,14 @@ class Game:
                                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                                          start_new_session=True)
             self.stdin_fd = self.proc.stdin.fileno()
-        out_fd = self.master if use_pty else self.proc.stdout.fileno()
+        out_fd = self.master if self.master is not None else self.proc.stdout.fileno()
         self.reader = threading.Thread(target=self._read, args=(out_fd,), daemon=True)
         self.reader.start()
         self.window = None
         self.frame_seen = False
+        if feed is not None:
+            self.send(feed)
+            self.close_input()
 
     def __enter__(self):
         return self
@@ -237,22 +262,17 @@ class Game:
     def find_window(self, timeout=20.0):
         """The program's own window: one that was not open when it started,
         so that a window some other run left open is never taken for it."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            ids = [i for i in titled_windows() if i not in self.windows_before]
-            if ids:
-                self.window = ids[-1]
-                return self.window
-            if self.proc.poll() is not None:
-                fail("program ended before its window appeared; output:\n" + self.text())
-            time.sleep(0.2)
-        fail("no window titled VORTAVIA 3D; output:\n" + self.text())
+        ids = poll(lambda: [i for i in titled_windows() if i not in self.windows_before], timeout,
+                   "window titled VORTAVIA 3D", self)
+        self.window = ids[-1]
+        return self.window
 
-    def geometry(self):
+    def geometry(self, keys=("WIDTH", "HEIGHT")):
+        """The window's size, or the other fields of xdotool's geometry named in keys."""
         shown = subprocess.run(["xdotool", "getwindowgeometry", "--shell", self.window],
                                capture_output=True, text=True, check=True).stdout
         fields = dict(line.split("=", 1) for line in shown.split())
-        return int(fields["WIDTH"]), int(fields["HEIGHT"])
+        return tuple(int(fields[key]) for key in keys)
 
     def _aim(self):
         # Keys before the first frame may come before the game looks at them.
@@ -361,12 +381,22 @@ class Game:
         self.proc.wait()
 
 
+PPM_HEADER = re.compile(rb"P6\s+(\d+)\s+\d+\s+255\s")  # P6, width, height, maximum
+
+
 def ppm_pixels(ppm):
-    """The pixel bytes of a binary PPM file: after P6, width, height, maximum."""
-    match = re.match(rb"P6\s+\d+\s+\d+\s+\d+\s", ppm)
+    """The pixel bytes of a binary PPM file of one byte a colour value."""
+    match = PPM_HEADER.match(ppm)
     if not match:
-        fail("not a PPM picture: %r" % ppm[:40])
+        fail("not a PPM picture of 8-bit colours: %r" % ppm[:40])
     return ppm[match.end():]
+
+
+def ppm_rows(ppm):
+    """The pixels of a binary PPM file as rows of (r, g, b), top row first."""
+    pixels, width = ppm_pixels(ppm), int(PPM_HEADER.match(ppm).group(1))
+    return [[tuple(pixels[at:at + 3]) for at in range(row, row + 3 * width, 3)]
+            for row in range(0, len(pixels), 3 * width)]
 
 
 def pictures_differ(a, b):

@@ -1,17 +1,11 @@
 """test_collision.py -- flying into the canyon wall ahead bounces the jet, and the game goes on."""
-import os
-import sys
-
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args  # noqa: E402
-from texts import COMPLETE  # noqa: E402
+from gamerun import Game, fail, game_args
+from texts import COMPLETE
 
 
 def main():
     args = game_args()
-    with Game(["./vortavia"], cwd=args.game_dir, use_pty=False) as game:
-        game.send(b"x")
-        game.close_input()
+    with Game(["./vortavia"], cwd=args.game_dir, feed=b"x") as game:
         game.find_window()
         game.wait_for(COMPLETE)
         if "flying without obstacles" in game.text():

@@ -8,13 +8,11 @@ a default configure that builds no test or benchmark.
 import os
 import re
 import subprocess
-import sys
 import tempfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args, gl_calls  # noqa: E402
-from sounddevs import loud_devices  # noqa: E402
-from texts import CHOOSE, DEVICES, LOUD_PRINT, OPENED  # noqa: E402
+from gamerun import Game, fail, game_args, gl_calls
+from sounddevs import loud_devices
+from texts import CHOOSE, DEVICES, LOUD_PRINT, OPENED
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.abspath(os.path.join(HERE, "..", ".."))
@@ -67,8 +65,7 @@ def traced_start(game_dir, work, args, name):
     """A traced start with standard input from /dev/null; returns (console, GL call dump)."""
     trace = os.path.join(work, name + ".trace")
     with Game(["apitrace", "trace", "--output", trace, "./vortavia"] + args, cwd=game_dir,
-              use_pty=False) as game:
-        game.close_input()
+              feed=b"") as game:
         game.wait_drawn()
         game.escape(what="a start answered on the command line")
     return game.text(), gl_calls(trace)
@@ -97,9 +94,8 @@ def check_every_question_answered(game_dir, work):
 
 
 def check_device_option(game_dir, work):
-    with Game(["./vortavia_sound", "--skip-config", "--device=1"], cwd=game_dir, use_pty=False,
+    with Game(["./vortavia_sound", "--skip-config", "--device=1"], cwd=game_dir, feed=b"",
               env=loud_devices(work)) as game:
-        game.close_input()
         game.wait_for(DEVICES + "1) burst\n2) silent\n" + CHOOSE + "1\n" + OPENED)
         game.wait_for(LOUD_PRINT)
         game.wait_drawn()
@@ -120,8 +116,7 @@ def check_play_build_builds_no_test():
 
 
 def main():
-    args = game_args()
-    game_dir = args.game_dir
+    game_dir = game_args().game_dir
     check_help_version_and_bad_options(game_dir)
     check_manual_lists_every_option(game_dir)
     with tempfile.TemporaryDirectory(prefix="vortavia-options-") as work:

@@ -14,13 +14,12 @@ import resource
 import stat
 import signal
 import subprocess
-import sys
 import tempfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import TRACE, Game, fail, game_args, poll, sanitizer_spoke, screen_size, states, wait_frames  # noqa: E402
-from texts import COMPLETE, LOUD_PRINT  # noqa: E402
-from sounddevs import loud_devices  # noqa: E402
+from gamerun import (TRACE, Game, fail, game_args, poll, sanitizer_spoke, screen_size, start_x_server, states,
+                     wait_frames)
+from texts import COMPLETE, LOUD_PRINT
+from sounddevs import loud_devices
 
 HEADER = ("vortavia-demo 1\nedition vortavia\nsmallTextures 1\nhighEndCard 0\npanoramicSky 0\n"
           "lowEndPanorama 0\ngameMode 0\nfullScreen 0\n")
@@ -60,9 +59,8 @@ def banked(trace):
 def turned_and_level(trace):
     """Whether the last traced frame (frame, x, y, z, heading, speed, bank)
     has a heading and no bank: a turn that has been let go."""
-    lines = read(trace).splitlines() if os.path.exists(trace) else []
-    state = lines[-1].split() if lines else []
-    return len(state) == 7 and state[4] != "0x0p+0" and state[6] == "0x0p+0"
+    traced = states(trace)
+    return traced and traced[-1][4] != "0x0p+0" and traced[-1][6] == "0x0p+0"
 
 
 def still(trace, count):
@@ -92,8 +90,7 @@ def check_pause_and_full_screen(game, rec):
 def start_recording(game_dir, program, args, demo, trace, env=None, before=()):
     full_env = {TRACE: trace, **(env or {})}
     game = Game(list(before) + ["./" + program, "--skip-config", "--record=" + demo] + args, cwd=game_dir,
-                env=full_env, use_pty=False)
-    game.close_input()
+                env=full_env, feed=b"")
     game.wait_for(COMPLETE)
     game.wait_drawn()
     return game
@@ -103,8 +100,7 @@ def replay(game_dir, program, demo, trace, env=None, args=()):
     """Flies `demo` as a timedemo; returns the console output."""
     full_env = {TRACE: trace, **(env or {})}
     with Game(["./" + program, "--timedemo=" + demo] + list(args), cwd=game_dir, env=full_env,
-              use_pty=False) as game:
-        game.close_input()
+              feed=b"") as game:
         status = game.wait_exit(120)
     text = game.text()
     lines = [l for l in text.splitlines() if l.startswith("timedemo: ")]
@@ -219,11 +215,8 @@ def check_ways_out(game_dir, work):
 
 def check_stop_with_the_x_server_stopped(game_dir, work):
     """SIGTERM to a recording game whose frame waits for an X server (its own) that no longer answers."""
-    number_r, number_w = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(number_w), "-nolisten", "tcp", "-noreset"],
-                            pass_fds=(number_w,), stderr=subprocess.DEVNULL)
-    os.close(number_w)
-    display, demo, trace = ":" + os.read(number_r, 64).decode().strip(), work + "/x.demo", work + "/x.trace"
+    xvfb, display = start_x_server(["Xvfb", "-nolisten", "tcp", "-noreset"])
+    demo, trace = work + "/x.demo", work + "/x.trace"
     game = Game(["./vortavia", "--skip-config", "--record=" + demo], cwd=game_dir,
                 env={TRACE: trace, "DISPLAY": display}, use_pty=False)
     try:
@@ -238,7 +231,6 @@ def check_stop_with_the_x_server_stopped(game_dir, work):
         xvfb.send_signal(signal.SIGCONT)
         xvfb.kill()
         xvfb.wait()
-        os.close(number_r)
     if status != -signal.SIGTERM or leftovers(demo):
         fail("SIGTERM with the X server stopped: status %s, beside the demo: %s" % (status, leftovers(demo)))
     replay(game_dir, "vortavia", demo, trace)
@@ -250,8 +242,7 @@ def check_typed_keys_ignored(game_dir, work):
     with open(demo, "w") as f:
         f.write(HEADER + "end 100000000\n")
     trace = os.path.join(work, "long.trace")
-    with Game(["./vortavia", "--timedemo=" + demo], cwd=game_dir, env={TRACE: trace}, use_pty=False) as game:
-        game.close_input()
+    with Game(["./vortavia", "--timedemo=" + demo], cwd=game_dir, env={TRACE: trace}, feed=b"") as game:
         game.wait_drawn()
         wait_frames(game, trace, 1)
         game.key_down("Left")

@@ -5,42 +5,13 @@ where "640x480:16" is possible, so the game must take game mode and not the
 fallback window that an Xvfb display gets.
 """
 import os
-import select
 import subprocess
-import sys
 import tempfile
-import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args  # noqa: E402
-from texts import COMPLETE  # noqa: E402
+from gamerun import Game, fail, game_args, start_x_server
+from texts import COMPLETE
 
 CONF = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data", "xorg-dummy-16bit.conf")
-
-
-def start_xorg(work):
-    read_fd, write_fd = os.pipe()
-    log = os.path.join(work, "xorg.log")
-    server = subprocess.Popen(["Xorg", "-noreset", "-nolisten", "tcp", "-config", CONF,
-                               "-logfile", log, "-displayfd", str(write_fd)],
-                              pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL, start_new_session=True)
-    os.close(write_fd)
-    number = b""
-    deadline = time.time() + 20
-    while time.time() < deadline and not number.endswith(b"\n"):
-        if not select.select([read_fd], [], [], max(0.0, deadline - time.time()))[0]:
-            break
-        chunk = os.read(read_fd, 16)
-        if not chunk:
-            break
-        number += chunk
-    os.close(read_fd)
-    if not number.strip():
-        server.kill()
-        log_text = open(log).read() if os.path.exists(log) else "(no log)"
-        fail("Xorg with the dummy driver did not start:\n" + log_text[-3000:])
-    return server, ":" + number.decode().strip()
 
 
 def windows_named(display, name):
@@ -52,7 +23,9 @@ def windows_named(display, name):
 def main():
     args = game_args(display=False)
     with tempfile.TemporaryDirectory() as work:
-        server, display = start_xorg(work)
+        log = os.path.join(work, "xorg.log")
+        server, display = start_x_server(
+            ["Xorg", "-noreset", "-nolisten", "tcp", "-config", CONF, "-logfile", log], log)
         os.environ["DISPLAY"] = display
         try:
             with Game(["./vortavia"], cwd=args.game_dir, env={"DISPLAY": display}) as game:

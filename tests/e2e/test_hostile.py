@@ -9,14 +9,12 @@ import fcntl
 import os
 import signal
 import subprocess
-import sys
 import tempfile
 import termios
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import TRACE, Game, copy_game, fail, game_args, poll, wait_frames  # noqa: E402
-from sounddevs import loud_devices  # noqa: E402
-from texts import CLOSING, COMPLETE, LOUD_PRINT  # noqa: E402
+from gamerun import TRACE, Game, copy_game, fail, game_args, poll, wait_frames
+from sounddevs import loud_devices
+from texts import CHOOSE, CLOSING, COMPLETE, LOUD_PRINT
 
 
 def write_bmp(writer, path, width, height):
@@ -119,7 +117,7 @@ def check_console_reader_gone(game_dir, work):
     """The sound edition prints each speed; its console pipe then loses its reader."""
     with Game(["./vortavia_sound"], cwd=game_dir, use_pty=False, env=loud_devices(work)) as game:
         game.send(b"x")
-        game.wait_for("Please choose the wave in device")
+        game.wait_for(CHOOSE)
         game.send(b"1\n")
         game.close_input()
         game.wait_for(LOUD_PRINT)

@@ -27,9 +27,8 @@ import tempfile
 import time
 import xml.etree.ElementTree as ElementTree
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import TRACE, Game, fail, game_args  # noqa: E402
-from texts import COMPLETE  # noqa: E402
+from gamerun import TRACE, Game, fail, game_args
+from texts import COMPLETE
 
 GAMES_DIR = "games"
 PROGRAM_DIR = "lib/games/vortavia"
@@ -127,14 +126,14 @@ def check_tree(root, game_dir, editions, licence, prefix, strict=False):
         entry = os.path.join(root, "share/applications", launcher + ".desktop")
         if not os.path.isfile(entry):
             fail("no menu entry " + entry)
-        fields = dict(line.split("=", 1) for line in open(entry).read().splitlines()
-                      if "=" in line and not line.startswith("#"))
+        pairs = [line.split("=", 1) for line in open(entry).read().splitlines()
+                 if "=" in line and not line.startswith("#")]
+        fields = dict(pairs)
         # Started from a menu with no terminal: the launcher by its full path,
         # every question answered, and an action for each display.
         path = os.path.join(prefix, GAMES_DIR, launcher)
         answers = "--skip-config --fps=60" + (" --device=0" if program == "vortavia_sound" else "")
-        execs = [v for k, v in (line.split("=", 1) for line in open(entry).read().splitlines()
-                                if line.startswith("Exec="))]
+        execs = [value for key, value in pairs if key == "Exec"]
         wanted = ['"%s" %s%s' % (path, answers, display)
                   for display in ("", " --display=fullscreen", " --display=window")]
         if execs != wanted or fields.get("TryExec") != path or fields.get("Terminal") != "false" \
@@ -183,9 +182,7 @@ def check_launch(root, game_dir, program, elsewhere):
     data = os.path.realpath(os.path.join(root, DATA_DIR))
     demo = "flight-%s.demo" % launcher
     with Game([os.path.join(root, GAMES_DIR, launcher), "--record=" + demo], cwd=elsewhere,
-              use_pty=False) as game:
-        game.send(answers)
-        game.close_input()
+              feed=answers) as game:
         game.find_window(timeout=60.0)
         game.wait_for(COMPLETE, timeout=60.0)
         pid = game.proc.pid
@@ -206,8 +203,7 @@ def check_launch(root, game_dir, program, elsewhere):
         fail("%s --record=%s wrote nothing in %s" % (launcher, demo, elsewhere))
     trace = "flight-%s.trace" % launcher  # as relative to the caller as the demo
     with Game([os.path.join(root, GAMES_DIR, launcher), "--timedemo=" + demo], cwd=elsewhere,
-              env={TRACE: trace}, use_pty=False) as replay:
-        replay.close_input()
+              env={TRACE: trace}, feed=b"") as replay:
         status = replay.wait_exit(60.0)
     if status != 0 or "timedemo: " not in replay.text():
         fail("%s --timedemo=%s: status %s; output:\n%s" % (launcher, demo, status, replay.text()[-2000:]))
@@ -217,6 +213,13 @@ def check_launch(root, game_dir, program, elsewhere):
     os.unlink(os.path.join(elsewhere, trace))
     print("ok: %s from %s runs %s in %s, Escape -> 1; its demo, beside the caller, plays, traced there"
           % (launcher, elsewhere, program, data))
+
+
+def check_launches(root, game_dir, editions, work):
+    elsewhere = os.path.join(work, "elsewhere")
+    os.mkdir(elsewhere)
+    for program in editions:
+        check_launch(root, game_dir, program, elsewhere)
 
 
 def check_install(build_dir, game_dir, licence, work):
@@ -229,10 +232,7 @@ def check_install(build_dir, game_dir, licence, work):
     for rel in sum(DEBIAN_ONLY.values(), []):
         if os.path.exists(os.path.join(moved, rel)):
             fail("the plain install has the Debian package's %s" % rel)
-    elsewhere = os.path.join(work, "elsewhere")
-    os.mkdir(elsewhere)
-    for program in editions:
-        check_launch(moved, game_dir, program, elsewhere)
+    check_launches(moved, game_dir, editions, work)
 
 
 # ---- the Debian packages ---------------------------------------------------------
@@ -439,10 +439,7 @@ def check_package(source_dir, build_dir, licence, work):
             if not installed(name):
                 fail("%s is not installed after apt-get install" % name)
         check_tree("/usr", game_dir, editions, licence, "/usr", strict=True)
-        elsewhere = os.path.join(work, "elsewhere")
-        os.mkdir(elsewhere)
-        for program in editions:
-            check_launch("/usr", game_dir, program, elsewhere)
+        check_launches("/usr", game_dir, editions, work)
     finally:
         if any(installed(n) for n in PACKAGES):
             apt_get("remove", "--purge", *PACKAGES)

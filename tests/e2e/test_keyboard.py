@@ -4,13 +4,11 @@ Runs build/game/vortavia under the X server in $DISPLAY (xvfb-run), its
 console on a pseudo-terminal, keys sent to its window with xdotool.
 """
 import os
-import sys
 import tempfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, _xlib, check_left_cleanly, fail, game_args, gl_calls  # noqa: E402
-import texts  # noqa: E402
-from texts import COMPLETE, tty  # noqa: E402
+from gamerun import Game, _xlib, check_left_cleanly, fail, game_args, gl_calls
+import texts
+from texts import COMPLETE, tty
 
 BANNER, PROMPT, CLOSING = tty(texts.BANNER), tty(texts.PROMPT), tty(texts.CLOSING)
 
@@ -28,12 +26,9 @@ def check_skip_path_and_flight(game_dir):
         game.wait_for(CLOSING)
         game.send(b"#")
         x11.XCloseDisplay(grab)
-        text = game.text()
-        start = text.index(BANNER)
-        dialogue = text[start:text.index(CLOSING) + len(CLOSING)]
-        credit = dialogue[len(BANNER):dialogue.index(PROMPT)]
-        if dialogue != BANNER + credit + PROMPT + CLOSING:
-            fail("dialogue is not banner, credit, prompt, closing: %r" % dialogue)
+        shown, credit = texts.dialogue(game.text(), BANNER, PROMPT, CLOSING)
+        if shown != BANNER + credit + PROMPT + CLOSING:
+            fail("dialogue is not banner, credit, prompt, closing: %r" % shown)
         if "x" in credit.lower().replace("vortavia", "") or not credit.endswith("\r\n" * 5):
             fail("credit line wrong or 'x' echoed: %r" % credit)
 
@@ -56,10 +51,7 @@ def check_skip_path_and_flight(game_dir):
 def traced_camera_loads(game_dir, work, turn):
     """Runs the game under apitrace and counts the camera matrix loads it made."""
     trace = os.path.join(work, "turn.trace" if turn else "still.trace")
-    with Game(["apitrace", "trace", "--output", trace, "./vortavia"], cwd=game_dir,
-              use_pty=False) as game:
-        game.send(b"x")
-        game.close_input()
+    with Game(["apitrace", "trace", "--output", trace, "./vortavia"], cwd=game_dir, feed=b"x") as game:
         game.find_window()
         game.wait_frame()
         if turn:

@@ -9,14 +9,12 @@ game gets going. The sound edition turns by itself, so every frame changes
 the picture, and a changed picture tells a frame was drawn.
 """
 import os
-import sys
 import tempfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, fail, game_args, poll  # noqa: E402
-from sounddevs import (LOUD, LOUD_S, RATE_BYTES, SILENT, STUCK_ID, play, read_offset,  # noqa: E402
+from gamerun import Game, fail, game_args, poll
+from sounddevs import (LOUD, LOUD_S, RATE_BYTES, SILENT, STUCK_ID, play, read_offset,
                        sound_env, write_devices)
-from texts import BANNER, CHOOSE, CLOSING, DEVICES, LOUD_PRINT, OPENED, PROMPT  # noqa: E402
+from texts import BANNER, CHOOSE, CLOSING, DEVICES, LOUD_PRINT, OPENED, PROMPT, dialogue
 
 MENU = DEVICES + "1) burst\n2) silent\n" + CHOOSE
 
@@ -61,12 +59,9 @@ def wait_device_closed(game, burst):
 
 def check_dialogue_and_burst(game_dir, conf, burst):
     with start(game_dir, conf, burst, b"1\n") as game:
-        text = game.text()
-        start_at = text.index(BANNER)
-        dialogue = text[start_at:text.index(CLOSING) + len(CLOSING)]
-        credit = dialogue[len(BANNER):dialogue.index(PROMPT)]
-        if dialogue != BANNER + credit + PROMPT + MENU + OPENED + CLOSING:
-            fail("dialogue is not banner, credit, prompt, device menu, closing: %r" % dialogue)
+        shown, credit = dialogue(game.text())
+        if shown != BANNER + credit + PROMPT + MENU + OPENED + CLOSING:
+            fail("dialogue is not banner, credit, prompt, device menu, closing: %r" % shown)
 
         play(burst, LOUD * RATE_BYTES * LOUD_S, game)
         game.wait_for(LOUD_PRINT, timeout=30)

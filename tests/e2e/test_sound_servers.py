@@ -12,15 +12,13 @@ import os
 import re
 import signal
 import subprocess
-import sys
 import tempfile
 import threading
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, copy_game, fail, game_args, poll  # noqa: E402
-from sounddevs import RATE_BYTES  # noqa: E402
-from texts import CHOOSE, CLOSING, DEVICES, OPENED  # noqa: E402
+from gamerun import Game, copy_game, fail, game_args, poll
+from sounddevs import RATE_BYTES
+from texts import CHOOSE, CLOSING, DEVICES, OPENED
 
 LOUD, LOUD_PRINT = 230, "7725 "  # (230 - 127) x 75
 SILENT = 128
@@ -41,8 +39,7 @@ class Server:
         self.env = dict(os.environ, XDG_RUNTIME_DIR=self.run, HOME=os.path.join(self.dir, "home"),
                         PULSE_SERVER="unix:" + self.socket)
         self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-        self.pids = []
-        self.logs = []
+        self.pids, self.procs, self.logs = [], [], []  # every daemon's pid; those started here; their logs
         source = ("module-pipe-source source_name=game_pipe file=%s format=u8 rate=22050 channels=2"
                   % self.fifo)
         if kind == "pulseaudio":
@@ -82,11 +79,11 @@ class Server:
         self.logs.append(log)
         proc = subprocess.Popen(argv, env=self.env, stdout=log, stderr=log, start_new_session=True)
         self.pids.append(proc.pid)
-        self.procs = getattr(self, "procs", []) + [proc]
+        self.procs.append(proc)
 
     def _wait_until(self, ready, what):
         def up():
-            for proc in getattr(self, "procs", []):
+            for proc in self.procs:
                 if proc.poll() is not None:
                     fail("%s ended at start; see %s" % (proc.args[0], self.dir))
             return ready()
@@ -121,7 +118,7 @@ class Server:
                 os.kill(pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
-        for proc in getattr(self, "procs", []):
+        for proc in self.procs:
             proc.wait(timeout=10)
         for log in self.logs:
             log.close()
@@ -159,7 +156,7 @@ def fly(game_dir, server, work):
     env["LP_NUM_THREADS"] = "0"
     with Game(["apitrace", "trace", "--output", trace, "./vortavia_sound", "--skip-config"],
               cwd=game_dir, env=env, use_pty=False) as game:
-        game.wait_for("Please choose the wave in device")
+        game.wait_for(CHOOSE)
         listed = dict((int(n), name) for n, name in
                       re.findall(r"^(\d+)\) (.*)$", game.text(), re.M))
         if listed.get(0) != "default" or "pulse" not in listed.values() or "null" not in listed.values():
@@ -238,11 +235,9 @@ def check_no_server(game_dir, work):
     """No server at all: only null is listed, and no plugin library says a word."""
     run = tempfile.mkdtemp(prefix="no-server-", dir=work)
     os.chmod(run, 0o700)
-    with Game(["./vortavia_sound", "--skip-config"], cwd=game_dir, use_pty=False,
+    with Game(["./vortavia_sound", "--skip-config"], cwd=game_dir, feed=b"\n",
               env={"XDG_RUNTIME_DIR": run, "PULSE_SERVER": "unix:" + os.path.join(run, "none"),
                    "LP_NUM_THREADS": "0"}) as game:
-        game.send(b"\n")
-        game.close_input()
         game.wait_for(CLOSING)
         text = game.text()
         shown = text[text.index(DEVICES):text.index(CLOSING)]
@@ -255,8 +250,7 @@ def check_no_server(game_dir, work):
 
 
 def main():
-    args = game_args()
-    game_dir = args.game_dir
+    game_dir = game_args().game_dir
     with tempfile.TemporaryDirectory(prefix="vortavia-servers-") as work:
         check_no_server(game_dir, work)
         sky = open_sky(game_dir, work)

@@ -8,11 +8,9 @@ with status 1.
 """
 import os
 import re
-import sys
 import tempfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, check_left_cleanly, fail, frames, game_args, gl_calls, poll, screen_size  # noqa: E402
+from gamerun import Game, check_left_cleanly, fail, frames, game_args, gl_calls, poll, screen_size
 
 VIEWPORT = re.compile(r"glViewport\(x = 0, y = 0, width = (\d+), height = (\d+)\)\n")
 MATRIX = re.compile(r"glMultMatrixd\(m = \{([^}]*)\}\)")
@@ -65,10 +63,7 @@ RUNS = [
 
 def run(game_dir, work, name, program, answers, way_out, check):
     trace = os.path.join(work, name.replace(" ", "-") + ".trace")
-    with Game(["apitrace", "trace", "--output", trace, "./" + program], cwd=game_dir,
-              use_pty=False) as game:
-        game.answer(answers)
-        game.close_input()
+    with Game(["apitrace", "trace", "--output", trace, "./" + program], cwd=game_dir, feed=answers) as game:
         game.find_window(60)
         game.wait_frame()
         if check is reshapes_whole_aspect:

@@ -8,12 +8,10 @@ line in the top-left corner. VORTAVIA_KEEP=DIR keeps the screenshots there.
 """
 import os
 import subprocess
-import sys
 import tempfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gamerun import Game, copy_game, fail, game_args, poll  # noqa: E402
-from texts import CLOSING, COMPLETE as LOADED  # noqa: E402
+from gamerun import Game, copy_game, fail, game_args, poll, ppm_rows
+from texts import CLOSING, COMPLETE as LOADED
 
 COMPLETE = "\n\n%s\n\n" % LOADED
 
@@ -61,35 +59,15 @@ def place(game):
     """Without a window manager the window sits at (-1, -1), a pixel off
     screen: moved to (0, 0), every pixel of it is drawn."""
     subprocess.run(["xdotool", "windowmove", game.window, "0", "0"], check=True)
-
-    def moved():
-        shown = subprocess.run(["xdotool", "getwindowgeometry", "--shell", game.window],
-                               capture_output=True, text=True, check=True).stdout.split()
-        return "X=0" in shown and "Y=0" in shown
-    poll(moved, 20, "window at (0, 0)", game)
+    poll(lambda: game.geometry(("X", "Y")) == (0, 0), 20, "window at (0, 0)", game)
 
 
 def grab(game, path):
-    """The window as rows of (r, g, b), top row first."""
-    subprocess.run(["import", "-window", game.window, "-depth", "8", path], check=True,
-                   capture_output=True)
-    with open(path, "rb") as f:
-        data = f.read()
-    fields, at = [], 0
-    while len(fields) < 4:  # P6, width, height, maximum
-        while data[at:at + 1].isspace():
-            at += 1
-        end = at
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[at:end])
-        at = end
-    at += 1
-    if fields[0] != b"P6" or fields[3] != b"255":
-        fail("unexpected image header %r" % fields)
-    w, h = int(fields[1]), int(fields[2])
-    return [[tuple(data[at + (y * w + x) * 3:at + (y * w + x) * 3 + 3]) for x in range(w)]
-            for y in range(h)]
+    """The window as rows of (r, g, b), top row first; the picture is kept at path."""
+    shot = game.picture()
+    with open(path, "wb") as f:
+        f.write(shot)
+    return ppm_rows(shot)
 
 
 def region(img, x0, y0, x1, y1):
@@ -147,42 +125,41 @@ def check_jet(img, what):
 
 
 # ---- runs ------------------------------------------------------------------
-def run_to_flight(game_dir, keys, work, name):
-    game = Game(["./vortavia"], cwd=game_dir)
+def fly_to_hud(game, keys, work, name, setup):
+    """Answers keys, checks the set-up lines against setup, and waits for a
+    picture with the HUD line, which shows once the frame rate has been
+    measured, after a second; returns that picture, checked for sky,
+    terrain and jet."""
     game.answer(keys.encode())
     game.find_window()
     place(game)
     wait_console(game, COMPLETE)
+    if setup_text(game) != setup:
+        fail("set-up lines of the %s:\n%r\nnot\n%r" % (name, setup_text(game), setup))
     game.wait_frame()
-    # The HUD line shows once the frame rate has been measured, after a second.
-    path = os.path.join(work, name + ".ppm")
+    path = os.path.join(work, name.replace(" ", "-") + ".ppm")
 
     def with_hud():
         img = grab(game, path)
         return img if hud_shown(img) else None
-    return game, poll(with_hud, 30, "HUD text top-left", game)
+    img = poll(with_hud, 30, "HUD text top-left", game)
+    check_sky_and_ground(img, name)
+    check_jet(img, name)
+    return img
 
 
 def check_single_sky(game_dir, work):
-    game, img = run_to_flight(game_dir, "x", work, "single")
-    with game:
-        if setup_text(game) != SINGLE_SETUP:
-            fail("set-up lines of the 'x' path:\n%r\nnot\n%r" % (setup_text(game), SINGLE_SETUP))
+    with Game(["./vortavia"], cwd=game_dir) as game:
+        img = fly_to_hud(game, "x", work, "single sky", SINGLE_SETUP)
         if (len(img[0]), len(img)) != (400, 400):
             fail("window is %dx%d" % (len(img[0]), len(img)))
-        check_sky_and_ground(img, "single sky")
-        check_jet(img, "single sky")
         game.escape()
     print("ok: 'x' path set-up lines, sky, terrain, jet and HUD on screen")
 
 
 def check_sky_cube(game_dir, work):
-    game, img = run_to_flight(game_dir, "a221", work, "cube")
-    with game:
-        if setup_text(game) != CUBE_SETUP:
-            fail("set-up lines of the sky cube:\n%r\nnot\n%r" % (setup_text(game), CUBE_SETUP))
-        check_sky_and_ground(img, "sky cube")
-        check_jet(img, "sky cube")
+    with Game(["./vortavia"], cwd=game_dir) as game:
+        img = fly_to_hud(game, "a221", work, "sky cube", CUBE_SETUP)
         # Banking rolls the jet: the middle of the picture changes while the view turns.
         middle = region(img, 143, 143, 257, 257)
 
@@ -234,12 +211,9 @@ def check_broken_textures(game_dir, work):
 
 
 def main():
-    args = game_args()
-    game_dir = args.game_dir
-    keep = os.environ.get("VORTAVIA_KEEP")
+    game_dir = game_args().game_dir
     with tempfile.TemporaryDirectory(prefix="vortavia-world-") as work:
-        if keep:
-            work = keep
+        work = os.environ.get("VORTAVIA_KEEP") or work
         check_single_sky(game_dir, work)
         check_sky_cube(game_dir, work)
         check_broken_textures(game_dir, work)

@@ -15,3 +15,9 @@ LOUD_PRINT = "9600 "  # the speed a loud capture sets, printed each frame
 
 def tty(text):
     return text.replace("\n", "\r\n")
+
+
+def dialogue(text, banner=BANNER, prompt=PROMPT, closing=CLOSING):
+    """The start-up dialogue in text, banner to closing, and the credit line between banner and prompt."""
+    shown = text[text.index(banner):text.index(closing) + len(closing)]
+    return shown, shown[len(banner):shown.index(prompt)]

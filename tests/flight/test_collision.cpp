@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <GL/freeglut.h>
 #include <sys/stat.h>
@@ -17,6 +18,19 @@
 #include "support/scratch.h"
 #include "worldgen/world.h"  // the heightmap the terrain was generated from
 
+using testing::HasSubstr;
+
+// Loads the collision files from the working folder; returns what that printed.
+static std::string load() { return capturedStdout(loadCollisionField); }
+
+// Writes both collision files into the working folder, then loads them.
+static std::string load(const std::string& x, const std::string& z)
+{
+    scratchWrite("arrx.txt", x);
+    scratchWrite("arrz.txt", z);
+    return load();
+}
+
 class CollisionFiles : public testing::Test {
 protected:
     void SetUp() override
@@ -25,13 +39,6 @@ protected:
         scratchEnter();
     }
     void TearDown() override { scratchLeave(); }
-
-    static void write(const char* name, const std::string& text) { scratchWrite(name, text); }
-
-    static std::string load()
-    {
-        return capturedStdout(loadCollisionField);
-    }
 };
 
 TEST_F(CollisionFiles, OnlyTheFirstFiveThousandAreRead)
@@ -41,9 +48,7 @@ TEST_F(CollisionFiles, OnlyTheFirstFiveThousandAreRead)
         x += std::to_string(i * 2) + (i % 7 ? " " : "\n");
         z += std::to_string(-i) + "\t";
     }
-    write("arrx.txt", x);
-    write("arrz.txt", z);
-    EXPECT_EQ(load(), "");
+    EXPECT_EQ(load(x, z), "");
     EXPECT_EQ(gs.collisionX[0], 0);
     EXPECT_EQ(gs.collisionX[4999], 9998);
     EXPECT_EQ(gs.collisionZ[4999], -4999);
@@ -74,9 +79,7 @@ TEST_F(CollisionFiles, AFailedReadRepeatsTheLastValueAndIsReported)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.x);
-        write("arrx.txt", c.x);
-        write("arrz.txt", c.z);
-        EXPECT_EQ(load(), shortLine("arrx.txt", c.readX) + shortLine("arrz.txt", c.readZ));
+        EXPECT_EQ(load(c.x, c.z), shortLine("arrx.txt", c.readX) + shortLine("arrz.txt", c.readZ));
         for (int i = 0; i < 4; i++)
             EXPECT_EQ(gs.collisionX[i], c.first[i]) << i;
         EXPECT_EQ(gs.collisionX[4999], c.first[3]);
@@ -88,9 +91,7 @@ TEST_F(CollisionFiles, AFailedReadRepeatsTheLastValueAndIsReported)
         x += std::to_string(1000 + i) + " ";
         z += std::to_string(i) + " ";
     }
-    write("arrx.txt", x);
-    write("arrz.txt", z + z);
-    EXPECT_EQ(load(), shortLine("arrx.txt", 4000));
+    EXPECT_EQ(load(x, z + z), shortLine("arrx.txt", 4000));
     EXPECT_EQ(gs.collisionX[3999], 4999);
     EXPECT_EQ(gs.collisionX[4000], 4999);
     EXPECT_EQ(gs.collisionZ[4999], 999);
@@ -98,33 +99,25 @@ TEST_F(CollisionFiles, AFailedReadRepeatsTheLastValueAndIsReported)
 
 TEST_F(CollisionFiles, MissingOrEmptyFilesLeaveNoObstacle)
 {
-    std::string out = load();  // neither file exists
-    EXPECT_NE(out.find("arrx.txt cannot be opened"), std::string::npos);
+    EXPECT_THAT(load(), HasSubstr("arrx.txt cannot be opened"));  // neither file exists
     gs.camX = gs.camZ = 0;
     EXPECT_FALSE(testCollision());  // zeros everywhere must not make an obstacle at the origin
 
-    write("arrx.txt", "");
-    write("arrz.txt", "");
-    out = load();
-    EXPECT_NE(out.find("arrx.txt holds no number"), std::string::npos);
+    EXPECT_THAT(load("", ""), HasSubstr("arrx.txt holds no number"));
     EXPECT_FALSE(testCollision());
 
-    write("arrx.txt", "0");
+    scratchWrite("arrx.txt", "0");
     unlink("arrz.txt");
-    out = load();
-    EXPECT_NE(out.find("arrz.txt cannot be opened"), std::string::npos);
+    EXPECT_THAT(load(), HasSubstr("arrz.txt cannot be opened"));
     EXPECT_FALSE(testCollision());
 
-    write("arrx.txt", "0");
-    write("arrz.txt", "0");
-    EXPECT_EQ(load(), shortLine("arrx.txt", 1) + shortLine("arrz.txt", 1));
+    EXPECT_EQ(load("0", "0"), shortLine("arrx.txt", 1) + shortLine("arrz.txt", 1));
     EXPECT_TRUE(testCollision());  // a real point at the origin is one
 
     // A FIFO with no writer would block an open for ever: refused as missing.
     unlink("arrx.txt");
     ASSERT_EQ(mkfifo("arrx.txt", 0600), 0);
-    out = load();
-    EXPECT_NE(out.find("arrx.txt cannot be opened"), std::string::npos);
+    EXPECT_THAT(load(), HasSubstr("arrx.txt cannot be opened"));
 }
 
 // ---- the test itself ---------------------------------------------------------
@@ -140,9 +133,7 @@ protected:
             x += "90000 ";
             z += "90000 ";
         }
-        scratchWrite("arrx.txt", x);
-        scratchWrite("arrz.txt", z);
-        capturedStdout(loadCollisionField);
+        load(x, z);
         scratchLeave();
     }
 
@@ -203,12 +194,12 @@ TEST_F(CollisionTest, SwitchedOffNeverHits)
 }
 
 // ---- the real field against the real flight ---------------------------------
-TEST(CollisionField, RandomFlightNeverReachesHighGroundNorLeaves)
+using CollisionField = GlTest;
+
+TEST_F(CollisionField, RandomFlightNeverReachesHighGroundNorLeaves)
 {
-    glTestWindow();
-    editionSelect(kKeyboardEdition);
     scratchEnterDir(VORTAVIA_GAME_DIR);
-    const std::string loaded = capturedStdout(loadCollisionField);
+    const std::string loaded = load();
     scratchLeave();
     ASSERT_EQ(loaded, "");
 

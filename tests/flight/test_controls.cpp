@@ -1,4 +1,5 @@
 // test_controls.cpp -- the keyboard callbacks against the game state and the viewport.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <GL/freeglut.h>
 
@@ -8,14 +9,8 @@
 #include "flight/flight_model.h"
 #include "support/gl_window.h"
 
-class Controls : public testing::Test {
+class Controls : public GlTest {
 protected:
-    void SetUp() override
-    {
-        glTestWindow();
-        editionSelect(kKeyboardEdition);
-    }
-
     static void viewport(int out[4]) { glGetIntegerv(GL_VIEWPORT, out); }
 };
 
@@ -90,25 +85,16 @@ TEST_F(Controls, ViewportKeys)
     onKey('c', 0, 0);
     viewport(vp);
     EXPECT_FLOAT_EQ(gs.viewportWidth, 850.0f);
-    EXPECT_EQ(vp[0], 106);
-    EXPECT_EQ(vp[1], 106);
-    EXPECT_EQ(vp[2], 850);
-    EXPECT_EQ(vp[3], 900);
+    EXPECT_THAT(vp, testing::ElementsAre(106, 106, 850, 900));
 
     editionSelect(kKeyboardEdition);
     onKey('v', 0, 0);
     viewport(vp);
     EXPECT_FLOAT_EQ(gs.viewportWidth, 750.0f);
-    EXPECT_EQ(vp[0], 70);
-    EXPECT_EQ(vp[1], 190);
-    EXPECT_EQ(vp[2], 500);
-    EXPECT_EQ(vp[3], 320);
+    EXPECT_THAT(vp, testing::ElementsAre(70, 190, 500, 320));
     onKey('c', 0, 0);
     viewport(vp);
-    EXPECT_EQ(vp[0], 100);
-    EXPECT_EQ(vp[1], 100);
-    EXPECT_EQ(vp[2], 800);
-    EXPECT_EQ(vp[3], 850);
+    EXPECT_THAT(vp, testing::ElementsAre(100, 100, 800, 850));
 }
 
 TEST_F(Controls, NegativeWidthLeavesTheViewportAsItWas)
@@ -121,8 +107,7 @@ TEST_F(Controls, NegativeWidthLeavesTheViewportAsItWas)
     while (glGetError() != GL_NO_ERROR) {}
     viewport(after);
     EXPECT_FLOAT_EQ(gs.viewportWidth, -50.0f);
-    for (int i = 0; i < 4; i++)
-        EXPECT_EQ(after[i], before[i]);
+    EXPECT_THAT(after, testing::ElementsAreArray(before));
 }
 
 TEST_F(Controls, TexturingAndPauseKeysAndUpperCase)
@@ -150,8 +135,7 @@ TEST_F(Controls, TexturingAndPauseKeysAndUpperCase)
     EXPECT_FALSE(gs.paused);
     viewport(after);
     EXPECT_FLOAT_EQ(gs.viewportWidth, 800.0f);
-    for (int i = 0; i < 4; i++)
-        EXPECT_EQ(after[i], before[i]);
+    EXPECT_THAT(after, testing::ElementsAreArray(before));
 }
 
 TEST(ControlsExit, EscapeEndsWithStatusOne)

@@ -1,4 +1,5 @@
 // test_flight_model.cpp -- speed, heading and bank rules, and the camera they load.
+#include <climits>
 #include <cmath>
 #include <vector>
 #include <gtest/gtest.h>
@@ -11,17 +12,14 @@
 #include "sound/edition_sound.h"
 #include "support/gl_window.h"
 
-
-class FlightModel : public testing::Test {
+class FlightModel : public GlTest {
 protected:
     void SetUp() override
     {
-        glTestWindow();
-        editionSelect(kKeyboardEdition);
+        GlTest::SetUp();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
     }
-    void TearDown() override { editionSelect(kKeyboardEdition); }
 
     static void frames(int n)
     {
@@ -30,39 +28,39 @@ protected:
     }
 };
 
-TEST_F(FlightModel, ThrottleClimbsToTheCeilingAndStays)
+// Each row sets the speed (kKeep: as the row before left it) and the
+// throttle, flies some frames and finds the speed. The jet never turns,
+// so it never leaves the start.
+TEST_F(FlightModel, SpeedRulesOfTheKeyboardEdition)
 {
-    gs.speed        = 1000;
-    gs.accelerating = true;
-    frames(35);
-    EXPECT_EQ(gs.speed, 8000);
-    frames(5);
-    EXPECT_EQ(gs.speed, 8000);
-
-    gs.speed = 7900;
-    frames(1);
-    EXPECT_EQ(gs.speed, 8100);
-    frames(3);
-    EXPECT_EQ(gs.speed, 8100);
-}
-
-TEST_F(FlightModel, StandingJetIgnoresTheThrottle)
-{
-    gs.accelerating = true;
-    frames(10);
-    EXPECT_EQ(gs.speed, 0);
-    EXPECT_EQ(gs.camX, 0);
-    EXPECT_EQ(gs.camZ, -10500);
-}
-
-TEST_F(FlightModel, KeyboardDecayStopsExactlyFromTheCeiling)
-{
-    gs.speed = 8000;
-    frames(40);
-    EXPECT_EQ(gs.speed, 0);
-    gs.speed = 150;  // below the threshold: creeps on
-    frames(3);
-    EXPECT_EQ(gs.speed, 150);
+    constexpr int kKeep = INT_MIN;
+    const struct {
+        const char* rule;
+        int         from;
+        bool        accelerating;
+        int         frames, speed;
+    } steps[] = {
+        {"ThrottleClimbsToTheCeilingAndStays",      1000,  true,  35, 8000},
+        {"ThrottleClimbsToTheCeilingAndStays",      kKeep, true,  5,  8000},
+        {"ThrottleClimbsToTheCeilingAndStays",      7900,  true,  1,  8100},
+        {"ThrottleClimbsToTheCeilingAndStays",      kKeep, true,  3,  8100},
+        {"StandingJetIgnoresTheThrottle",           0,     true,  10, 0},
+        {"KeyboardDecayStopsExactlyFromTheCeiling", 8000,  false, 40, 0},
+        {"KeyboardDecayStopsExactlyFromTheCeiling", 150,   false, 3,  150},  // below the threshold: creeps on
+        {"NegativeSpeedRecoversTowardsZero",        -333,  false, 1,  -133},
+        {"NegativeSpeedRecoversTowardsZero",        kKeep, false, 1,  0},
+        {"NegativeSpeedRecoversTowardsZero",        -150,  true,  1,  0},  // the throttle does not hurry it
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.rule << ": " << s.from << ", " << s.frames << " frames");
+        if (s.from != kKeep)
+            gs.speed = s.from;
+        gs.accelerating = s.accelerating;
+        frames(s.frames);
+        EXPECT_EQ(gs.speed, s.speed);
+        EXPECT_EQ(gs.camX, 0);
+        EXPECT_EQ(gs.camZ, -10500);
+    }
 }
 
 TEST_F(FlightModel, SoundEditionDecaysByFiftyDownToTheThreshold)
@@ -76,20 +74,6 @@ TEST_F(FlightModel, SoundEditionDecaysByFiftyDownToTheThreshold)
         updateFlight();
         EXPECT_EQ(gs.speed, want);
     }
-}
-
-TEST_F(FlightModel, NegativeSpeedRecoversTowardsZero)
-{
-    gs.speed = -333;
-    frames(1);
-    EXPECT_EQ(gs.speed, -133);
-    frames(1);
-    EXPECT_EQ(gs.speed, 0);
-
-    gs.speed        = -150;
-    gs.accelerating = true;  // does not speed up the recovery
-    frames(1);
-    EXPECT_EQ(gs.speed, 0);
 }
 
 TEST_F(FlightModel, StepsTruncateTowardsZero)

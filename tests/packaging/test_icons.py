@@ -9,7 +9,6 @@ import os
 import shutil
 import struct
 import subprocess
-import sys
 import tempfile
 import zlib
 

@@ -27,12 +27,11 @@ struct Pixel {
 
 // Every test starts from the scene state the game sets up, with texture
 // objects of its own so the colours drawn tell which texture a face used.
-class Render : public testing::Test {
+class Render : public GlTest {
 protected:
     void SetUp() override
     {
-        glTestWindow();
-        editionSelect(kKeyboardEdition);
+        GlTest::SetUp();
         glGenTextures(kTextureCount, &gs.textureIds[1]);
         glViewport(0, 0, 400, 400);
         glMatrixMode(GL_PROJECTION);
@@ -83,20 +82,6 @@ protected:
         if (std::abs(p.r - number * 25) > 3)
             return "texture " + std::to_string(p.r / 25);
         return std::string(p.g > 120 ? "right" : "left") + (p.b > 120 ? "-top" : "-bottom");
-    }
-
-    static int matrixDepth(GLenum which)
-    {
-        GLint depth = 0;
-        glGetIntegerv(which, &depth);
-        return depth;
-    }
-
-    static int integer(GLenum what)
-    {
-        GLint v = 0;
-        glGetIntegerv(what, &v);
-        return v;
     }
 };
 
@@ -285,9 +270,9 @@ TEST_F(Render, HudDrawsTopLeftInPixelsAndRestoresTheMatrices)
     glTestMatrix(GL_PROJECTION_MATRIX, projAfter);
     EXPECT_EQ(memcmp(modelBefore, modelAfter, sizeof modelAfter), 0);
     EXPECT_EQ(memcmp(projBefore, projAfter, sizeof projAfter), 0);
-    EXPECT_EQ(integer(GL_MATRIX_MODE), GL_MODELVIEW);
-    EXPECT_EQ(matrixDepth(GL_MODELVIEW_STACK_DEPTH), 1);
-    EXPECT_EQ(matrixDepth(GL_PROJECTION_STACK_DEPTH), 1);
+    EXPECT_EQ(glTestInteger(GL_MATRIX_MODE), GL_MODELVIEW);
+    EXPECT_EQ(glTestInteger(GL_MODELVIEW_STACK_DEPTH), 1);
+    EXPECT_EQ(glTestInteger(GL_PROJECTION_STACK_DEPTH), 1);
     glLoadIdentity();
 }
 
@@ -345,11 +330,11 @@ TEST_F(Render, CockpitIsTwoEqualSquaresRolledByTheBank)
         EXPECT_NEAR(std::hypot(ex, ey), 400.0 * 2 / 7, 0.05);
         EXPECT_NEAR(std::atan2(ey, ex) * 180 / M_PI, bank, 0.01);
     }
-    EXPECT_EQ(integer(GL_BLEND_SRC), GL_DST_COLOR);  // left by the image pass, blending off
-    EXPECT_EQ(integer(GL_BLEND_DST), GL_ZERO);
+    EXPECT_EQ(glTestInteger(GL_BLEND_SRC), GL_DST_COLOR);  // left by the image pass, blending off
+    EXPECT_EQ(glTestInteger(GL_BLEND_DST), GL_ZERO);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_EQ(integer(GL_DEPTH_FUNC), GL_LESS);
-    EXPECT_EQ(matrixDepth(GL_MODELVIEW_STACK_DEPTH), 1);
+    EXPECT_EQ(glTestInteger(GL_DEPTH_FUNC), GL_LESS);
+    EXPECT_EQ(glTestInteger(GL_MODELVIEW_STACK_DEPTH), 1);
     glLoadIdentity();
 }
 
@@ -396,11 +381,11 @@ TEST_F(Render, FrameLeavesTheSceneStateAsItFoundIt)
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
-    testing::internal::CaptureStdout();
-    buildSkybox();
-    buildSingleSky();
-    buildCockpitOverlay();
-    testing::internal::GetCapturedStdout();
+    capturedStdout([] {
+        buildSkybox();
+        buildSingleSky();
+        buildCockpitOverlay();
+    });
     gs.terrainList = glGenLists(1);  // the terrain is not this test's business: an empty list
     glNewList(gs.terrainList, GL_COMPILE);
     glEndList();
@@ -427,11 +412,11 @@ TEST_F(Render, FrameLeavesTheSceneStateAsItFoundIt)
         EXPECT_EQ(memcmp(projBefore, projAfter, sizeof projAfter), 0);
         EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
         EXPECT_FALSE(glIsEnabled(GL_BLEND));
-        EXPECT_EQ(integer(GL_DEPTH_FUNC), GL_LESS);
-        EXPECT_EQ(integer(GL_MATRIX_MODE), GL_MODELVIEW);
-        EXPECT_EQ(integer(GL_PERSPECTIVE_CORRECTION_HINT), GL_FASTEST);
-        EXPECT_EQ(matrixDepth(GL_MODELVIEW_STACK_DEPTH), 1);
-        EXPECT_EQ(matrixDepth(GL_PROJECTION_STACK_DEPTH), 1);
+        EXPECT_EQ(glTestInteger(GL_DEPTH_FUNC), GL_LESS);
+        EXPECT_EQ(glTestInteger(GL_MATRIX_MODE), GL_MODELVIEW);
+        EXPECT_EQ(glTestInteger(GL_PERSPECTIVE_CORRECTION_HINT), GL_FASTEST);
+        EXPECT_EQ(glTestInteger(GL_MODELVIEW_STACK_DEPTH), 1);
+        EXPECT_EQ(glTestInteger(GL_PROJECTION_STACK_DEPTH), 1);
     }
     glLoadIdentity();
     glDisable(GL_LIGHTING);

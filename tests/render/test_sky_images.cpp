@@ -7,9 +7,9 @@
 #include <vector>
 #include <gtest/gtest.h>
 
+#include "assets/bmp_format.h"
 #include "render/sky_data.h"
 #include "support/scratch.h"
-
 
 // ---- a reader of the files the generator writes ----------------------------
 struct Image {
@@ -32,13 +32,15 @@ static Image readImage(const std::string& path)
     FILE* f = fopen(path.c_str(), "rb");
     if (!f)
         return img;
-    unsigned char h[54];
-    if (fread(h, 1, sizeof h, f) == sizeof h && h[0] == 'B' && h[1] == 'M' && h[28] == 24) {
-        auto u32 = [&](int at) { return (int)(h[at] | h[at + 1] << 8 | h[at + 2] << 16 | h[at + 3] << 24); };
-        img.w = u32(18);
-        img.h = u32(22);
+    unsigned char        h[kBmpHeaderSize];
+    const unsigned char* info = h + kBmpFileHeaderSize;
+    auto u32 = [](const unsigned char* at) { return (int)(at[0] | at[1] << 8 | at[2] << 16 | at[3] << 24); };
+    if (fread(h, 1, sizeof h, f) == sizeof h && h[0] == 'B' && h[1] == 'M'
+        && info[kBmpInfoAtBitCount] == kBmpBitsPerPixel) {
+        img.w = u32(info + kBmpInfoAtWidth);
+        img.h = u32(info + kBmpInfoAtHeight);
         img.bgr.resize((size_t)img.w * img.h * 3);
-        fseek(f, u32(10), SEEK_SET);
+        fseek(f, u32(h + kBmpAtOffBits), SEEK_SET);
         if (fread(img.bgr.data(), 1, img.bgr.size(), f) != img.bgr.size())
             img = Image{};
     }

@@ -58,6 +58,14 @@ protected:
     }
 
     static void captureCycleQuietly() { capturedStdout(captureCycle); }
+
+    // Opens the named device and cycles until its level has been captured.
+    static bool openAndCapture(const char* name, unsigned char level)
+    {
+        gs.waveDeviceId = alsaTestDeviceId(name);
+        withConsole("", openWaveIn);
+        return cycleUntil(level);
+    }
 };
 
 TEST_F(SoundEdition, ThrottleRuleOverTheSampleRange)
@@ -180,26 +188,20 @@ TEST_F(SoundEdition, ConsoleEndsWithTheDeviceMenuEvenWhenSkipped)
 
 TEST_F(SoundEdition, LoudSoundDrivesTheSpeedAndSilenceReleasesIt)
 {
-    gs.waveDeviceId = alsaTestDeviceId("loud");
-    withConsole("", openWaveIn);
-    ASSERT_TRUE(cycleUntil(kLoudLevel));
+    ASSERT_TRUE(openAndCapture("loud", kLoudLevel));
     EXPECT_EQ(capturedStdout(captureCycle), "9600 ");
     EXPECT_TRUE(gs.accelerating);
     closeWaveIn();
     EXPECT_EQ(gs.waveIn, nullptr);
 
-    gs.waveDeviceId = alsaTestDeviceId("near");
-    withConsole("", openWaveIn);
-    ASSERT_TRUE(cycleUntil(kNearLevel));
+    ASSERT_TRUE(openAndCapture("near", kNearLevel));
     EXPECT_FALSE(gs.accelerating);
     int speed = gs.speed;
     captureCycle();
     EXPECT_EQ(gs.speed, speed - 50);  // released: the speed decays
 
     closeWaveIn();
-    gs.waveDeviceId = alsaTestDeviceId("quiet");
-    withConsole("", openWaveIn);
-    ASSERT_TRUE(cycleUntil(kQuietLevel));
+    ASSERT_TRUE(openAndCapture("quiet", kQuietLevel));
     gs.speed        = 1000;
     gs.accelerating = true;
     captureCycle();  // below the zero level: ignored
@@ -209,9 +211,7 @@ TEST_F(SoundEdition, LoudSoundDrivesTheSpeedAndSilenceReleasesIt)
 
 TEST_F(SoundEdition, DownArrowAndGDriveTheDevice)
 {
-    gs.waveDeviceId = alsaTestDeviceId("level200");
-    withConsole("", openWaveIn);
-    ASSERT_TRUE(cycleUntil(kLevel200));
+    ASSERT_TRUE(openAndCapture("level200", kLevel200));
 
     capturedStdout([] { onSpecialKey(GLUT_KEY_DOWN, 0, 0); });
     EXPECT_TRUE(gs.accelerating);

@@ -26,3 +26,10 @@ void glTestMatrix(GLenum which, double out[16])
 {
     glGetDoublev(which, out);
 }
+
+int glTestInteger(GLenum what)
+{
+    GLint v = 0;
+    glGetIntegerv(what, &v);
+    return v;
+}

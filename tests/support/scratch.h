@@ -28,7 +28,8 @@ std::string capturedStdout(F run)
 
 struct ScriptedRun {
     std::string out;    // what was printed
-    long        taken;  // how many of the keys were read
+    long        taken;   // how many of the keys were read
+    long        unread;  // how many were left
 };
 
 // Runs `run()` with the console reading `keys` (none: at its end at once).
@@ -37,9 +38,10 @@ ScriptedRun scriptedConsole(const char* keys, F run)
 {
     FILE* in = *keys ? fmemopen((void*)keys, strlen(keys), "r") : fopen("/dev/null", "r");
     conSetInput(in);
-    ScriptedRun done = {capturedStdout(run), 0};
+    ScriptedRun done = {capturedStdout(run), 0, 0};
     conSetInput(nullptr);
-    done.taken = ftell(in);
+    done.taken  = ftell(in);
+    done.unread = (long)strlen(keys) - done.taken;
     fclose(in);
     return done;
 }

@@ -272,19 +272,21 @@ TEST(WebglLayer, PixelStoreStackRestoresAndRefusesMisuse)
 
 // ---- display lists -------------------------------------------------------------
 // A quad becomes two triangles of its corners, an unfinished one is dropped,
-// and the batch ends with the attributes current at glEnd.
+// a corner met again is shared, and the batch ends with the attributes
+// current at glEnd.
 TEST(WebglLayer, GatheredQuadsBecomeTrianglesOfTheirCorners)
 {
     WglGather gather;
     wglGatherBegin(gather, GL_QUADS);
-    for (int corner = 0; corner < 6; corner++)
+    for (int corner : {0, 1, 2, 3, 2, 1, 4, 5, 6, 7})
         wglGatherVertex(gather, WglVertex{{(float)corner, 0, 0}, {0, 0, 1}, {0, 0}});
     const float normal[3] = {0, 1, 0}, texCoord[2] = {0.5f, 1.0f};
     wglGatherEnd(gather, normal, texCoord);
     std::vector<float> corners;
-    for (const WglVertex& v : gather.batch.vertices)
-        corners.push_back(v.position[0]);
-    EXPECT_EQ(corners, (std::vector<float>{0, 1, 2, 0, 2, 3}));
+    for (unsigned short i : gather.batch.indices)
+        corners.push_back(gather.batch.vertices[i].position[0]);
+    EXPECT_EQ(corners, (std::vector<float>{0, 1, 2, 0, 2, 3, 2, 1, 4, 2, 4, 5}));
+    EXPECT_EQ(gather.batch.vertices.size(), 6u);
     EXPECT_EQ(gather.batch.lastNormal[1], 1.0f);
     EXPECT_EQ(gather.batch.lastTexCoord[0], 0.5f);
 }

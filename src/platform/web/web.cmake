@@ -13,6 +13,8 @@ target_include_directories(vortavia_platform PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}
                            ${CMAKE_CURRENT_SOURCE_DIR}/platform/web/include)
 add_subdirectory(platform/webgl)
 target_link_libraries(vortavia_platform PUBLIC vortavia_webgl)
+add_library(vortavia_gamepad STATIC platform/web/gamepad_web.cpp)
+target_include_directories(vortavia_gamepad PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 
 # The page's files side by side: the program, its data, the page itself.
 set(VORTAVIA_WEB_DIR ${CMAKE_BINARY_DIR}/web)
@@ -33,5 +35,8 @@ target_link_options(vortavia_web PRIVATE
   "SHELL:--js-library ${VORTAVIA_WEB_LIBRARY}"
   "SHELL:--preload-file ${VORTAVIA_HOST_DIR}/game@/"
   "SHELL:--exclude-file ${VORTAVIA_HOST_DIR}/game/vortavia*")
-add_custom_command(TARGET vortavia_web POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy ${VORTAVIA_WEB_PAGE} ${VORTAVIA_WEB_DIR}/index.html)
+add_custom_command(OUTPUT ${VORTAVIA_WEB_DIR}/index.html
+  COMMAND ${CMAKE_COMMAND} -E copy ${VORTAVIA_WEB_PAGE} ${VORTAVIA_WEB_DIR}/index.html
+  DEPENDS ${VORTAVIA_WEB_PAGE})
+add_custom_target(vortavia_web_page DEPENDS ${VORTAVIA_WEB_DIR}/index.html)
+add_dependencies(vortavia_web vortavia_web_page)

@@ -140,6 +140,14 @@ mergeInto(LibraryManager.library, {
     });
   },
 
+  // ---- files ---------------------------------------------------------------
+  // The page's files live in memory: a flush to a disk has nothing to wait
+  // for, and Emscripten's own would wait as a sleep, which the way out
+  // (where a recording is finished) may no longer do.
+  fd_sync: function(fd) {
+    return 0;
+  },
+
   // ---- the canvas ----------------------------------------------------------
   $webFullScreenState: {
     deferred: false,  // asked for before any key: tried again on the next key press

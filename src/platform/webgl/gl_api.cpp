@@ -118,14 +118,15 @@ static void apiApplyWrap(const WglTexture& t)
     wglDrawTextureParameter(GL_TEXTURE_WRAP_T, powerOfTwo ? t.wrap[1] : GL_CLAMP_TO_EDGE);
 }
 
-static void apiLitColor(const float position[3], const float normal[3], const float normalMatrix[9], float out[4])
+static void apiLitColor(const WglLitTerms& terms, const float position[3], const float normal[3],
+                        const float normalMatrix[9], float out[4])
 {
     const float object[4] = {position[0], position[1], position[2], 1.0f};
     float eye[4], eyeNormal[3];
     wglTransform(apiModelview(), object, eye);
     for (int r = 0; r < 3; r++)
         eyeNormal[r] = normalMatrix[r * 3] * normal[0] + normalMatrix[r * 3 + 1] * normal[1] + normalMatrix[r * 3 + 2] * normal[2];
-    wglLitColor(api.lighting, eye, eyeNormal, out);
+    wglLitVertex(terms, eye, eyeNormal, out);
 }
 
 // One batch with the state of now; afterwards its last attributes are current.
@@ -135,9 +136,11 @@ static void apiDrawBatch(WglBatch& batch)
     if (api.lightingOn) {
         float normalMatrix[9];
         wglNormalMatrix(apiModelview(), normalMatrix);
+        WglLitTerms terms;
+        wglLitPrepare(api.lighting, terms);
         api.litColors.resize(batch.vertices.size() * 4);
         for (size_t i = 0; i < batch.vertices.size(); i++)
-            apiLitColor(batch.vertices[i].position, batch.vertices[i].normal, normalMatrix, &api.litColors[i * 4]);
+            apiLitColor(terms, batch.vertices[i].position, batch.vertices[i].normal, normalMatrix, &api.litColors[i * 4]);
         look.colors = api.litColors.data();
     }
     if (api.started)
@@ -699,7 +702,9 @@ void glRasterPos2f(GLfloat x, GLfloat y)
     if (api.lightingOn) {
         float normalMatrix[9];
         wglNormalMatrix(apiModelview(), normalMatrix);
-        apiLitColor(object, api.normal, normalMatrix, api.raster.color);
+        WglLitTerms terms;
+        wglLitPrepare(api.lighting, terms);
+        apiLitColor(terms, object, api.normal, normalMatrix, api.raster.color);
     } else {
         for (int i = 0; i < 4; i++)
             api.raster.color[i] = api.color[i];

@@ -143,6 +143,12 @@ void wglDrawBatch(WglBatch& batch, const WglMatrix& mvp, const WglDrawLook& look
         emscripten_glGenBuffers(1, &batch.buffer);
         emscripten_glBindBuffer(GL_ARRAY_BUFFER, batch.buffer);
         drawVertices(batch);
+        if (!batch.indices.empty()) {
+            emscripten_glGenBuffers(1, &batch.indexBuffer);
+            emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, batch.indexBuffer);
+            emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(batch.indices.size() * sizeof(unsigned short)),
+                                    batch.indices.data(), GL_STATIC_DRAW);
+        }
     }
     emscripten_glBindBuffer(GL_ARRAY_BUFFER, batch.buffer);
     emscripten_glVertexAttribPointer(kWglPosition, 3, GL_FLOAT, GL_FALSE, 5 * sizeof(float), nullptr);
@@ -150,7 +156,12 @@ void wglDrawBatch(WglBatch& batch, const WglMatrix& mvp, const WglDrawLook& look
                                      (const void*)(3 * sizeof(float)));
     emscripten_glUniformMatrix4fv(draw.mvp, 1, GL_FALSE, mvp.m);
     emscripten_glUniform1i(draw.mode, look.textured ? 1 : 0);
-    emscripten_glDrawArrays(GL_TRIANGLES, 0, (GLsizei)batch.vertices.size());
+    if (batch.indices.empty()) {
+        emscripten_glDrawArrays(GL_TRIANGLES, 0, (GLsizei)batch.vertices.size());
+        return;
+    }
+    emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, batch.indexBuffer);
+    emscripten_glDrawElements(GL_TRIANGLES, (GLsizei)batch.indices.size(), GL_UNSIGNED_SHORT, nullptr);
 }
 
 void wglDrawBitmap(int x, int y, float z, int width, int height, const uint8_t* mask, const WglViewport& viewport,
@@ -235,7 +246,8 @@ void wglDrawClear(unsigned int mask) { emscripten_glClear(mask); }
 
 void wglDrawForget(WglBatch& batch)
 {
-    if (batch.buffer != 0)
-        emscripten_glDeleteBuffers(1, &batch.buffer);
-    batch.buffer = 0;
+    for (unsigned int* buffer : {&batch.buffer, &batch.indexBuffer})
+        if (*buffer != 0)
+            emscripten_glDeleteBuffers(1, buffer);
+    batch.buffer = batch.indexBuffer = 0;
 }

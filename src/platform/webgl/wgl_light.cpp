@@ -15,19 +15,32 @@ static void normalize3(float v[3])
             v[i] /= length;
 }
 
-void wglLitColor(const WglLighting& lighting, const float eyePosition[4], const float eyeNormal[3], float out[4])
+void wglLitPrepare(const WglLighting& lighting, WglLitTerms& terms)
 {
     const WglMaterial& mat   = lighting.material;
     const WglLight&    light = lighting.light;
-    float color[3];
-    for (int i = 0; i < 3; i++)
-        color[i] = mat.emission[i] + lighting.modelAmbient[i] * mat.ambient[i];
+    terms.lit = light.enabled;
+    for (int i = 0; i < 3; i++) {
+        terms.base[i] = mat.emission[i] + lighting.modelAmbient[i] * mat.ambient[i];
+        if (light.enabled)
+            terms.base[i] += light.ambient[i] * mat.ambient[i];
+        terms.diffuse[i]  = light.diffuse[i] * mat.diffuse[i];
+        terms.specular[i] = light.specular[i] * mat.specular[i];
+    }
+    for (int i = 0; i < 4; i++)
+        terms.position[i] = light.position[i];
+    terms.shininess = mat.shininess;
+    terms.alpha     = std::clamp(mat.diffuse[3], 0.0f, 1.0f);
+}
 
-    if (light.enabled) {
+void wglLitVertex(const WglLitTerms& terms, const float eyePosition[4], const float eyeNormal[3], float out[4])
+{
+    float color[3] = {terms.base[0], terms.base[1], terms.base[2]};
+    if (terms.lit) {
         // Towards the light: its direction, or from the vertex to its point.
         float toLight[3];
         for (int i = 0; i < 3; i++)
-            toLight[i] = light.position[3] == 0.0f ? light.position[i] : light.position[i] - eyePosition[i];
+            toLight[i] = terms.position[3] == 0.0f ? terms.position[i] : terms.position[i] - eyePosition[i];
         normalize3(toLight);
         const float diffuse = dot3(eyeNormal, toLight);
 
@@ -37,13 +50,19 @@ void wglLitColor(const WglLighting& lighting, const float eyePosition[4], const 
             normalize3(half);
             const float facing = dot3(eyeNormal, half);
             if (facing > 0.0f)
-                specular = mat.shininess == 0.0f ? 1.0f : std::pow(facing, mat.shininess);
+                specular = terms.shininess == 0.0f ? 1.0f : std::pow(facing, terms.shininess);
         }
         for (int i = 0; i < 3; i++)
-            color[i] += light.ambient[i] * mat.ambient[i] + std::max(diffuse, 0.0f) * light.diffuse[i] * mat.diffuse[i] +
-                        specular * light.specular[i] * mat.specular[i];
+            color[i] += std::max(diffuse, 0.0f) * terms.diffuse[i] + specular * terms.specular[i];
     }
     for (int i = 0; i < 3; i++)
         out[i] = std::clamp(color[i], 0.0f, 1.0f);
-    out[3] = std::clamp(mat.diffuse[3], 0.0f, 1.0f);
+    out[3] = terms.alpha;
+}
+
+void wglLitColor(const WglLighting& lighting, const float eyePosition[4], const float eyeNormal[3], float out[4])
+{
+    WglLitTerms terms;
+    wglLitPrepare(lighting, terms);
+    wglLitVertex(terms, eyePosition, eyeNormal, out);
 }

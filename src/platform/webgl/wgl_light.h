@@ -25,6 +25,21 @@ struct WglLighting {
     float       modelAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
 };
 
+// What the equation takes from light and material alone, worked out once
+// for a whole batch of vertices.
+struct WglLitTerms {
+    float base[3];      // emission and both ambient terms
+    float diffuse[3];   // light times material
+    float specular[3];
+    float shininess;
+    float alpha;
+    float position[4];  // the light's, in eye space
+    bool  lit;          // light 0 on
+};
+
+void wglLitPrepare(const WglLighting& lighting, WglLitTerms& terms);
+void wglLitVertex(const WglLitTerms& terms, const float eyePosition[4], const float eyeNormal[3], float out[4]);
+
 // The colour a vertex gets at eyePosition (w 1) with eyeNormal (already
 // through the normal matrix, not renormalised, as GL leaves it without
 // GL_NORMALIZE), clamped to 0..1; a viewer at infinity, one-sided.

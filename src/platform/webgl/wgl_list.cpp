@@ -1,7 +1,10 @@
 // wgl_list.cpp -- display lists as recorded commands, and glBegin/glEnd vertices gathered into triangle batches.
 #include "wgl_list.h"
 
+#include <cstring>
 #include <map>
+#include <string>
+#include <unordered_map>
 #include <GL/gl.h>
 
 // ---- data ------------------------------------------------------------------
@@ -58,10 +61,31 @@ void wglGatherVertex(WglGather& gather, const WglVertex& vertex)
         out.push_back(gather.quad[corner]);
 }
 
+// The terrain's corners are mostly shared by six triangles: each distinct
+// one is kept once and the triangles index it.
+static void gatherShare(WglBatch& batch)
+{
+    std::unordered_map<std::string, unsigned short> seen;
+    std::vector<WglVertex>      distinct;
+    std::vector<unsigned short> indices;
+    for (const WglVertex& v : batch.vertices) {
+        auto [at, added] = seen.try_emplace(std::string((const char*)&v, sizeof v), (unsigned short)distinct.size());
+        if (added) {
+            if (distinct.size() == 65536)
+                return;  // beyond 16-bit indices: the corners stay as they are
+            distinct.push_back(v);
+        }
+        indices.push_back(at->second);
+    }
+    batch.vertices = std::move(distinct);
+    batch.indices  = std::move(indices);
+}
+
 void wglGatherEnd(WglGather& gather, const float normal[3], const float texCoord[2])
 {
     if (gather.mode == GL_TRIANGLES)
         gather.batch.vertices.resize(gather.batch.vertices.size() / 3 * 3);
+    gatherShare(gather.batch);
     for (int i = 0; i < 3; i++)
         gather.batch.lastNormal[i] = normal[i];
     gather.batch.lastTexCoord[0] = texCoord[0];

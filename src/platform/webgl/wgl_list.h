@@ -9,13 +9,17 @@ struct WglVertex {
     float texCoord[2];
 };
 
-// The triangles of one glBegin/glEnd; buffer is the drawing side's copy of
-// them (0 until first drawn), count the vertices it holds.
+// The triangles of one glBegin/glEnd: each distinct vertex once (so it is
+// lit once a draw) and three indices a triangle, or, past what 16-bit
+// indices reach, every corner in order and no indices. buffer and
+// indexBuffer are the drawing side's copies (0 until first drawn).
 struct WglBatch {
-    std::vector<WglVertex> vertices;
-    float                  lastNormal[3];
-    float                  lastTexCoord[2];
-    unsigned int           buffer = 0;
+    std::vector<WglVertex>      vertices;
+    std::vector<unsigned short> indices;
+    float                       lastNormal[3];
+    float                       lastTexCoord[2];
+    unsigned int                buffer      = 0;
+    unsigned int                indexBuffer = 0;
 };
 
 enum class WglOp {
