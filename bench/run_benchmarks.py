@@ -142,7 +142,8 @@ def page_timedemo_rates(build, web_dir, runs):
         with Browser(serve_folder(web_dir, work, [demo])) as page:
             for _ in range(runs):
                 page.open("index.html?timedemo=window.demo")
-                m = TIMEDEMO.match(page.logged()[page.wait_line(TIMEDEMO.pattern[1:-1], 600)])
+                line = page.wait_line(TIMEDEMO.pattern[1:-1], 600)
+                m = TIMEDEMO.match(page.logged()[line])
                 frames = int(m.group(1))
                 rates.append(float(m.group(3)))
     return ("400x400 canvas of the web page, headless Chromium (SwiftShader)", frames, rates)

@@ -16,13 +16,13 @@ import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import threading
 
 try:
     import websocket
 except ImportError:  # a Python of one's own (pyenv) does not see Debian's python3-websocket
-    import sys
     sys.path.append("/usr/lib/python3/dist-packages")
     import websocket
 
@@ -243,16 +243,13 @@ class Browser:
                 fail("the page failed: %s\nits console:\n%s" % (self.errors, self.text()[-4000:]))
             return list(self.lines)
 
-    def wait_line(self, pattern, timeout=EFFECT_TIMEOUT_S, start=0):
-        """Waits for a console line from index start on that matches the
-        regular expression pattern in full; returns its index."""
+    def wait_line(self, pattern, timeout=EFFECT_TIMEOUT_S):
+        """Waits for a console line that matches the regular expression
+        pattern in full; returns its index."""
         want = re.compile(pattern)
 
         def found():
-            for i, line in enumerate(self.logged()[start:], start):
-                if want.fullmatch(line):
-                    return i + 1
-            return None
+            return next((i + 1 for i, line in enumerate(self.logged()) if want.fullmatch(line)), None)
         return poll(found, timeout, "console line %r" % pattern, self) - 1
 
     def key_down(self, name):
